@@ -1,0 +1,10 @@
+#include "app/Random.h"
+
+namespace pictavo {
+
+SeededRandom& ProcessRandom() {
+  static SeededRandom random;
+  return random;
+}
+
+}  // namespace pictavo

@@ -1,0 +1,32 @@
+// One image collection in memory, and the process-wide table of all collections.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace pictavo {
+
+inline constexpr int kMaxImages = 513;          // images a collection holds (indexes 0..512)
+inline constexpr int kCollectionSlots = 65;     // table slots (indexes 0..64)
+inline constexpr int kMaxScannedCollections = 64;  // a directory scan fills at most this many
+
+struct ImageEntry {
+  std::string Title;  // "Holiday 3": written, read and copied, never shown
+  std::string File;   // file name in the images directory, without a directory
+};
+
+struct CollectionInfo {
+  std::string Name;
+  std::string Comment;
+  std::string Copyright;
+  std::string FileName;  // name the file was found under; not stored in the file
+  int16_t ImageCount = 0;
+  bool InUse = false;
+  std::array<ImageEntry, kMaxImages> Images{};
+};
+
+// The collections known to this run: slots 0 .. gCollectionCount - 1 are in use.
+extern std::array<CollectionInfo, kCollectionSlots> gCollections;
+extern int16_t gCollectionCount;
+
+}  // namespace pictavo

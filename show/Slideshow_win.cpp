@@ -1,0 +1,7 @@
+#include "show/Slideshow_win.h"
+
+namespace pictavo {
+
+void RunShow() {}
+
+}  // namespace pictavo
