@@ -44,7 +44,7 @@ int FormLoad() {
     case StartMode::Show:
       LoadSettings();
       if (!LoadCollections()) {
-        ::MessageBoxW(nullptr, kNoCollectionsText, kNoCollectionsTitle, MB_OK);
+        ::MessageBoxW(nullptr, kNoCollectionsText, kNoCollectionsTitle, MB_OK | MB_SETFOREGROUND);
         return 0;
       }
       RunShow();

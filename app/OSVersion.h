@@ -19,6 +19,16 @@ struct OsVersionRecord {
 };
 static_assert(sizeof(OsVersionRecord) == 148, "the record must match the platform's layout");
 
+// windows.h defines the three platform names as macros; the class keeps them as its own
+// constants, so they are hidden while the class is declared. In a file that includes
+// windows.h, compare Platform() with the bare names (same values) or call IsWindowsNt().
+#pragma push_macro("VER_PLATFORM_WIN32_NT")
+#pragma push_macro("VER_PLATFORM_WIN32_WINDOWS")
+#pragma push_macro("VER_PLATFORM_WIN32s")
+#undef VER_PLATFORM_WIN32_NT
+#undef VER_PLATFORM_WIN32_WINDOWS
+#undef VER_PLATFORM_WIN32s
+
 class OSVersion {
  public:
   // The platform query: fills the record (its size field set) and answers whether it succeeded.
@@ -37,6 +47,8 @@ class OSVersion {
   int32_t BuildNumber() const;
   std::string sBuildNumber() const;
   bool Initialized() const { return initialized_; }
+  // The query succeeded and the platform is Windows NT.
+  bool IsWindowsNt() const { return initialized_ && Platform() == VER_PLATFORM_WIN32_NT; }
 
  private:
   void QueryVersion(const Query& query);
@@ -44,5 +56,9 @@ class OSVersion {
   OsVersionRecord record_{};
   bool initialized_ = false;
 };
+
+#pragma pop_macro("VER_PLATFORM_WIN32s")
+#pragma pop_macro("VER_PLATFORM_WIN32_WINDOWS")
+#pragma pop_macro("VER_PLATFORM_WIN32_NT")
 
 }  // namespace pictavo

@@ -1,0 +1,134 @@
+// The start-up of the real Pictavo.scr and the registry store, under Wine.
+#include <gtest/gtest.h>
+
+#include "app/OSVersion_win.h"
+#include "app/Registry_win.h"
+#include "app/Settings.h"
+#include "platform/Text_win.h"
+#include "tests/support/WineTest_win.h"
+
+namespace pictavo {
+namespace {
+
+using test::ChildProcess;
+using test::ScopedSettings;
+using test::TempDir;
+
+constexpr wchar_t kJustSaying[] = L"Just Saying...";
+constexpr wchar_t kNoCollections[] =
+    L"There are no collections defined. Run the Setup portion of this screen saver, then try again.";
+
+// Catches: values written in another form or place than REG_SZ under the Options key, and
+// missing keys or values of another type read as anything but empty text.
+TEST(RegistryStore, KeepsTextsUnderTheOptionsKey) {
+  ScopedSettings settings;
+  RegistryStore store;
+  EXPECT_EQ(store.Read("Delay"), "");
+  ASSERT_TRUE(store.Write("ImagesDir", "D:\\Bilder \xC3\xA4"));
+  EXPECT_EQ(store.Read("ImagesDir"), "D:\\Bilder \xC3\xA4");
+  EXPECT_EQ(settings.Get(L"ImagesDir"), std::wstring(L"D:\\Bilder \u00e4"));
+
+  UniqueKey key;
+  ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, key.put()), ERROR_SUCCESS);
+  const DWORD number = 5;
+  ::RegSetValueExW(key.get(), L"Delay", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+  EXPECT_EQ(store.Read("Delay"), "");
+}
+
+// Catches: the load rules not applied to what the registry holds, and an upper-casing that
+// leaves letters beyond ASCII alone.
+TEST(RegistryStore, LoadAndSaveSettingsThroughTheRegistry) {
+  ScopedSettings settings;
+  settings.Set(L"Delay", L" 13.5");
+  settings.Set(L"Random", L" true ");
+  settings.Set(L"UseAll", L"yes");
+  settings.Set(L"ImagesDir", L"  d:\\b\u00e4der ");
+  LoadSettings();
+  EXPECT_EQ(gDelay, 14);
+  EXPECT_TRUE(gRandom);
+  EXPECT_FALSE(gUseAll);
+  EXPECT_EQ(gImagesDir, "D:\\B\xC3\x84" "DER");
+
+  gDelay = 600;
+  gUseAll = true;
+  gImagesDir = "e:\\Pics";
+  EXPECT_TRUE(SaveSettings());
+  EXPECT_EQ(settings.Get(L"Delay"), std::wstring(L"600"));
+  EXPECT_EQ(settings.Get(L"Random"), std::wstring(L"True"));
+  EXPECT_EQ(settings.Get(L"UseAll"), std::wstring(L"True"));
+  EXPECT_EQ(settings.Get(L"ImagesDir"), std::wstring(L"e:\\Pics"));
+}
+
+TEST(OSVersionQuery, ReportsTheNtFamily) {
+  const OSVersion v = QueryOSVersion();
+  ASSERT_TRUE(v.Initialized());
+  EXPECT_EQ(v.Platform(), VER_PLATFORM_WIN32_NT);
+  EXPECT_TRUE(v.IsWindowsNt());
+  EXPECT_EQ(v.sPlatform(), "Windows NT");
+  EXPECT_GE(v.OSVersionMajor(), 5);
+}
+
+HWND WaitForJustSaying(DWORD pid, DWORD timeoutMs = 15000) {
+  return test::WaitForVisibleWindow(L"#32770", kJustSaying, timeoutMs, pid);
+}
+
+void PressButton(HWND dialog, const wchar_t* caption) {
+  HWND button = test::FindChildByText(dialog, caption);
+  ASSERT_NE(button, nullptr) << "no button " << Narrow(caption);
+  ::PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+// Catches: a show started without collections, a notice with other words or title, and a
+// program that does not end once the notice is dismissed.
+TEST(Startup, ShowWithoutCollectionsSaysSoAndEnds) {
+  ScopedSettings settings;
+  TempDir images;
+  settings.Set(L"ImagesDir", images.path());
+  ChildProcess scr(test::ProgramPath(), L"/s");
+  ASSERT_TRUE(scr.started());
+  HWND box = WaitForJustSaying(scr.id());
+  ASSERT_NE(box, nullptr) << "the no-collections notice did not appear";
+  EXPECT_NE(test::FindChildByText(box, kNoCollections), nullptr);
+  EXPECT_EQ(test::FindChildByText(box, L"Cancel"), nullptr);
+  // Nothing else of the program is on the screen: the show window never appears.
+  EXPECT_EQ(test::VisibleWindowsOf(scr.id()).size(), 1u);
+  test::SaveScreenshotIfAsked(L"just-saying");
+  PressButton(box, L"OK");
+  EXPECT_TRUE(scr.WaitForExit(10000));
+}
+
+// Catches: a second copy that runs (or reads settings and shows a second notice) while
+// the first is open, whatever its switch.
+TEST(Startup, SecondInstanceEndsAtOnce) {
+  ScopedSettings settings;
+  TempDir images;
+  settings.Set(L"ImagesDir", images.path());
+  ChildProcess first(test::ProgramPath(), L"/S");
+  HWND box = WaitForJustSaying(first.id());
+  ASSERT_NE(box, nullptr);
+  for (const wchar_t* args : {L"/S", L"/C", L"/A", L"/p 1"}) {
+    ChildProcess second(test::ProgramPath(), args);
+    ASSERT_TRUE(second.started());
+    EXPECT_TRUE(second.WaitForExit(10000)) << Narrow(args);
+    EXPECT_TRUE(test::VisibleWindowsOf(second.id()).empty());
+  }
+  PressButton(box, L"OK");
+  EXPECT_TRUE(first.WaitForExit(10000));
+}
+
+// Catches: a preview, an empty or a blank-first argument that opens anything.
+TEST(Startup, UnservedSwitchesEndWithoutAWindow) {
+  ScopedSettings settings;
+  TempDir images;
+  settings.Set(L"ImagesDir", images.path());
+  for (const wchar_t* args : {L"/p 1234", L"", L" /S", L"/x", L"S"}) {
+    ChildProcess scr(test::ProgramPath(), args);
+    ASSERT_TRUE(scr.started());
+    EXPECT_TRUE(scr.WaitForExit(10000)) << '"' << Narrow(args) << '"';
+    EXPECT_EQ(scr.ExitCode(), DWORD{0});
+    EXPECT_EQ(test::WaitForVisibleWindow(nullptr, nullptr, 0, scr.id()), nullptr);
+  }
+}
+
+}  // namespace
+}  // namespace pictavo

@@ -1,0 +1,312 @@
+#include "tests/support/WineTest_win.h"
+
+#include <algorithm>
+
+#include "app/Registry_win.h"
+#include "platform/Text_win.h"
+
+namespace pictavo::test {
+namespace {
+
+void RemoveTree(const std::wstring& dir) {
+  WIN32_FIND_DATAW data{};
+  UniqueFind find(::FindFirstFileW((dir + L"\\*").c_str(), &data));
+  if (find) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring full = dir + L"\\" + name;
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(full);
+      } else {
+        ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(full.c_str());
+      }
+    } while (::FindNextFileW(find.get(), &data));
+  }
+  find.reset();
+  ::SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ::RemoveDirectoryW(dir.c_str());
+}
+
+std::wstring LinuxToWindowsPath(std::string_view linuxPath) {
+  std::wstring path = L"Z:" + Widen(linuxPath);
+  for (wchar_t& c : path) {
+    if (c == L'/') c = L'\\';
+  }
+  return path;
+}
+
+}  // namespace
+
+TempDir::TempDir() {
+  wchar_t base[MAX_PATH + 1] = {};
+  ::GetTempPathW(MAX_PATH, base);
+  static unsigned counter = 0;
+  for (;;) {
+    path_ = std::wstring(base) + L"pictavo-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++counter);
+    if (::CreateDirectoryW(path_.c_str(), nullptr)) break;
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+std::string TempDir::Utf8() const { return Narrow(path_); }
+
+void TempDir::Write(std::wstring_view name, std::string_view bytes) const {
+  UniqueFile file(::CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+  if (!file) return;
+  DWORD written = 0;
+  ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+std::optional<std::string> TempDir::Read(std::wstring_view name) const {
+  UniqueFile file(::CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  return bytes;
+}
+
+bool TempDir::Exists(std::wstring_view name) const {
+  return ::GetFileAttributesW(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+ScopedSettings::ScopedSettings() { Clear(); }
+ScopedSettings::~ScopedSettings() { Clear(); }
+
+void ScopedSettings::Clear() { ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Pictavo"); }
+
+void ScopedSettings::Set(std::wstring_view name, std::wstring_view value) const {
+  UniqueKey key;
+  if (::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
+      ERROR_SUCCESS)
+    return;
+  const std::wstring n(name), v(value);
+  ::RegSetValueExW(key.get(), n.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
+                   static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
+}
+
+std::optional<std::wstring> ScopedSettings::Get(std::wstring_view name) const {
+  const std::wstring n(name);
+  DWORD bytes = 0;
+  if (::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, n.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
+      ERROR_SUCCESS)
+    return std::nullopt;
+  std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+  bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+  if (::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, n.c_str(), RRF_RT_REG_SZ, nullptr, text.data(), &bytes) !=
+      ERROR_SUCCESS)
+    return std::nullopt;
+  text.resize(wcsnlen(text.c_str(), text.size()));
+  return text;
+}
+
+std::wstring ProgramDir() { return LinuxToWindowsPath(PICTAVO_BIN_DIR); }
+std::wstring ProgramPath() { return ProgramDir() + L"\\Pictavo.scr"; }
+
+ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& arguments) {
+  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                       &info)) {
+    process_.reset(info.hProcess);
+    thread_.reset(info.hThread);
+    id_ = info.dwProcessId;
+  }
+}
+
+ChildProcess::~ChildProcess() { Kill(); }
+
+bool ChildProcess::WaitForExit(DWORD timeoutMs) {
+  return !process_ || ::WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+bool ChildProcess::running() const {
+  return process_ && ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+}
+
+std::optional<DWORD> ChildProcess::ExitCode() const {
+  DWORD code = 0;
+  if (!process_ || running() || !::GetExitCodeProcess(process_.get(), &code)) return std::nullopt;
+  return code;
+}
+
+void ChildProcess::Kill() {
+  if (running()) {
+    ::TerminateProcess(process_.get(), 99);
+    ::WaitForSingleObject(process_.get(), 5000);
+  }
+}
+
+namespace {
+
+struct WindowQuery {
+  const wchar_t* className;
+  const wchar_t* title;
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
+  auto* q = reinterpret_cast<WindowQuery*>(param);
+  if (!::IsWindowVisible(hwnd)) return TRUE;
+  if (q->processId != 0) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != q->processId) return TRUE;
+  }
+  if (q->className) {
+    wchar_t cls[256] = {};
+    ::GetClassNameW(hwnd, cls, 256);
+    if (wcscmp(cls, q->className) != 0) return TRUE;
+  }
+  if (q->title && WindowText(hwnd) != q->title) return TRUE;
+  q->found.push_back(hwnd);
+  return TRUE;
+}
+
+}  // namespace
+
+HWND WaitForVisibleWindow(const wchar_t* className, const wchar_t* title, DWORD timeoutMs, DWORD processId) {
+  HWND result = nullptr;
+  WaitUntil(
+      [&] {
+        WindowQuery q{className, title, processId, {}};
+        ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&q));
+        result = q.found.empty() ? nullptr : q.found.front();
+        return result != nullptr;
+      },
+      timeoutMs);
+  return result;
+}
+
+std::vector<HWND> VisibleWindowsOf(DWORD processId) {
+  WindowQuery q{nullptr, nullptr, processId, {}};
+  ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&q));
+  return q.found;
+}
+
+std::wstring WindowText(HWND hwnd) {
+  DWORD_PTR length = 0;
+  if (!::SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return {};
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR got = 0;
+  ::SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 2000,
+                        &got);
+  text.resize(got);
+  return text;
+}
+
+HWND FindChildByText(HWND parent, std::wstring_view text) {
+  struct Search {
+    std::wstring_view text;
+    HWND found;
+  } search{text, nullptr};
+  ::EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        if (WindowText(child) == s->text) {
+          s->found = child;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+Screenshot Screenshot::Capture() {
+  Screenshot shot;
+  shot.width_ = ::GetSystemMetrics(SM_CXSCREEN);
+  shot.height_ = ::GetSystemMetrics(SM_CYSCREEN);
+  shot.pixels_.assign(static_cast<size_t>(shot.width_) * shot.height_, 0);
+  WindowDc screen(nullptr);
+  UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = shot.width_;
+  info.bmiHeader.biHeight = -shot.height_;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  UniqueBitmap dib(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dib || !bits) return shot;
+  {
+    SelectScope select(memory.get(), dib.get());
+    ::BitBlt(memory.get(), 0, 0, shot.width_, shot.height_, screen.get(), 0, 0, SRCCOPY | CAPTUREBLT);
+    ::GdiFlush();
+  }
+  const auto* src = static_cast<const uint32_t*>(bits);
+  for (size_t i = 0; i < shot.pixels_.size(); ++i) shot.pixels_[i] = src[i] & 0x00FFFFFFu;
+  return shot;
+}
+
+bool Screenshot::AllOf(int left, int top, int right, int bottom, uint32_t rgb) const {
+  for (int y = top; y < bottom; ++y)
+    for (int x = left; x < right; ++x)
+      if (At(x, y) != rgb) return false;
+  return true;
+}
+
+RECT Screenshot::BoundsOfNot(uint32_t background) const {
+  RECT r{width_, height_, 0, 0};
+  for (int y = 0; y < height_; ++y)
+    for (int x = 0; x < width_; ++x)
+      if (At(x, y) != background) {
+        r.left = std::min<LONG>(r.left, x);
+        r.top = std::min<LONG>(r.top, y);
+        r.right = std::max<LONG>(r.right, x + 1);
+        r.bottom = std::max<LONG>(r.bottom, y + 1);
+      }
+  if (r.right <= r.left) r = RECT{0, 0, 0, 0};
+  return r;
+}
+
+bool Screenshot::SaveBmp(const std::wstring& path) const {
+  const int rowBytes = (width_ * 3 + 3) & ~3;
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = width_;
+  header.biHeight = -height_;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof header;
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(rowBytes) * height_;
+  std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+  bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
+  std::string row(static_cast<size_t>(rowBytes), '\0');
+  for (int y = 0; y < height_; ++y) {
+    for (int x = 0; x < width_; ++x) {
+      const uint32_t p = At(x, y);
+      row[x * 3 + 0] = static_cast<char>(p & 0xFF);
+      row[x * 3 + 1] = static_cast<char>((p >> 8) & 0xFF);
+      row[x * 3 + 2] = static_cast<char>((p >> 16) & 0xFF);
+    }
+    bytes += row;
+  }
+  UniqueFile out(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  return out && ::WriteFile(out.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+void SaveScreenshotIfAsked(std::wstring_view name) {
+  wchar_t dir[MAX_PATH] = {};
+  if (::GetEnvironmentVariableW(L"PICTAVO_SCREENSHOTS", dir, MAX_PATH) == 0) return;
+  ::Sleep(300);  // let the last paint reach the screen
+  Screenshot::Capture().SaveBmp(std::wstring(dir) + L"\\" + std::wstring(name) + L".bmp");
+}
+
+}  // namespace pictavo::test
