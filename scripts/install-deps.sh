@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs, with apt, whatever the build and the tests need and this machine lacks.
+set -euo pipefail
+
+need=()
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+for p in cmake ninja-build g++ clang libclang-rt-14-dev googletest \
+         g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
+         wine wine64 xvfb xauth xdotool imagemagick fonts-wine fonts-liberation \
+         libjpeg-turbo-progs x11-apps rsync procps; do
+  have_pkg "$p" || need+=("$p")
+done
+# The 32-bit build's tests need 32-bit Wine (and a kernel that runs 32-bit programs).
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  need+=("wine32:i386")
+elif ! have_pkg wine32:i386; then
+  need+=("wine32:i386")
+fi
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+
+if [ ${#need[@]} -gt 0 ]; then
+  echo "Installing: ${need[*]}"
+  if printf '%s\n' "${need[@]}" | grep -q ':i386$'; then
+    "${sudo_cmd[@]}" dpkg --add-architecture i386
+  fi
+  "${sudo_cmd[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${need[@]}"
+fi
