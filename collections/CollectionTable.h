@@ -1,0 +1,97 @@
+// The collection table and the images directory: reading and writing collection files, the scan
+// that fills the table and the rewrite of all collections. Plain C++: the file system and the ANSI
+// code page are handed in (Collections_win.h binds them to Windows and to the globals).
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "collections/CollectionFile.h"
+#include "collections/CollectionInfo.h"
+
+namespace pictavo {
+
+// The few file operations the collections need. Paths are UTF-8, in Windows form.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // Bare names of the ordinary files (no directories, hidden or system files) matching a pattern
+  // such as C:\PICTAVO\*.IC1, letter case not significant, in the order the directory lists them.
+  virtual std::vector<std::string> ListFiles(std::string_view pattern) = 0;
+  // The whole file; empty when it cannot be opened or read, or is larger than maxBytes.
+  virtual std::optional<std::string> ReadWholeFile(std::string_view path, size_t maxBytes) = 0;
+  // Writes the bytes to a temporary file in the same directory and then puts it in place of `path`.
+  // On failure the old file (if any) is unchanged and no temporary file remains.
+  virtual bool ReplaceWholeFile(std::string_view path, std::string_view bytes) = 0;
+  virtual bool RemoveFile(std::string_view path) = 0;
+  // Anything at all under that name: a file of any kind or a directory.
+  virtual bool EntryExists(std::string_view path) = 0;
+  // Whether two bare names in one directory name the same file (Windows ignores letter case).
+  virtual bool SameFileName(std::string_view a, std::string_view b) const = 0;
+};
+
+struct CollectionIo {
+  FileSystem& files;
+  const CodePage& codePage;
+};
+
+// What the last scan read: its directory and the names of the files it loaded. Only these files may
+// ever be removed by a rewrite.
+struct CollectionScan {
+  std::string directory;
+  std::vector<std::string> fileNames;
+};
+extern CollectionScan gCollectionScan;
+
+// Reads imagesDir + fileName into `info` (every field but FileName filled anew). False, with `info`
+// unchanged, when the file cannot be read.
+bool ReadCollectionFile(const CollectionIo& io, std::string_view imagesDir, std::string_view fileName,
+                        CollectionInfo& info);
+
+enum class WriteStatus { Written, InvalidName, WriteFailed };
+// Writes `info` to imagesDir\Name.IC1, replacing the file as a whole. Writes nothing when Name is not a
+// plain file name.
+WriteStatus WriteCollectionFile(const CollectionIo& io, std::string_view imagesDir, const CollectionInfo& info);
+
+// Fills table slots 0.. from the first 64 readable collection files, in listing order; each slot's
+// FileName is the name it was found under. Unreadable files are skipped. Sets `count` and `scan`;
+// true when at least one collection was loaded.
+bool LoadCollections(const CollectionIo& io, std::string_view imagesDir, std::span<CollectionInfo> table,
+                     int16_t& count, CollectionScan& scan);
+
+// Why a collection was not written.
+enum class SaveProblem {
+  InvalidName,     // Name is not usable as a file name
+  SameFileAs,      // another collection (otherSlot) is written to the same file
+  FileNotLoaded,   // a file of that name exists that this table did not read: it is left alone
+  WouldOverwrite,  // the file still holds collection otherSlot, which could not be written
+  NamesExchanged,  // collections exchange file names (otherSlot is one of them): save under other names first
+  WriteFailed,     // the file system refused the write
+};
+
+struct SaveFailure {
+  int slot = 0;
+  SaveProblem problem = SaveProblem::WriteFailed;
+  int otherSlot = -1;
+};
+
+struct SaveResult {
+  std::vector<SaveFailure> failures;        // in table order; empty when every collection was written
+  std::vector<std::string> notRemoved;      // old files that should have gone but could not be removed
+  bool AllWritten() const { return failures.empty(); }
+};
+
+// Writes every collection of slots 0 .. count - 1 to imagesDir\Name.IC1. A collection's old file
+// (its FileName, read by `scan` from this directory) is removed only after its collection was written
+// under another name, and only when no collection was written to that name. On success a slot's
+// FileName becomes the name written and `scan` follows the files on disk.
+SaveResult SaveCollections(const CollectionIo& io, std::string_view imagesDir, std::span<CollectionInfo> table,
+                           int16_t count, CollectionScan& scan);
+
+// An English sentence for one failure, for a message to the user.
+std::string DescribeSaveFailure(const SaveFailure& failure, std::span<const CollectionInfo> table);
+
+}  // namespace pictavo
