@@ -1,1 +1,119 @@
-// Picture decoding for the show.
+#include "show/Picture_win.h"
+
+#include <propvarutil.h>
+
+#include <vector>
+
+#include "show/Orientation.h"
+
+namespace pictavo {
+namespace {
+
+// The EXIF orientation of a JPEG frame: from the decoder's metadata, or else from the file's head.
+int FrameOrientation(IWICBitmapDecoder* decoder, IWICBitmapFrameDecode* frame, const std::wstring& path) {
+  GUID container{};
+  if (FAILED(decoder->GetContainerFormat(&container)) || container != GUID_ContainerFormatJpeg) return 1;
+  ComPtr<IWICMetadataQueryReader> reader;
+  if (SUCCEEDED(frame->GetMetadataQueryReader(reader.put())) && reader) {
+    PROPVARIANT value;
+    PropVariantInit(&value);
+    if (SUCCEEDED(reader.get()->GetMetadataByName(L"/app1/ifd/{ushort=274}", &value))) {
+      const int o = value.vt == VT_UI2 ? value.uiVal : 0;
+      PropVariantClear(&value);
+      if (o >= 1 && o <= 8) return o;
+      return 1;
+    }
+    PropVariantClear(&value);
+  }
+  // The Exif segment sits near the start; 128 KiB covers it with a large thumbnail.
+  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return 1;
+  std::vector<uint8_t> head(128 * 1024);
+  DWORD read = 0;
+  if (!::ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr)) return 1;
+  return JpegOrientation(head.data(), read);
+}
+
+UniqueBitmap CreateTopDownDib(int width, int height, void** bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  *bits = nullptr;
+  return UniqueBitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
+}
+
+}  // namespace
+
+bool ImageFileExists(const std::wstring& path) {
+  if (path.find_first_of(L"*?") != std::wstring::npos) return false;
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+}
+
+ComPtr<IWICImagingFactory> CreateImagingFactory() {
+  ComPtr<IWICImagingFactory> factory;
+  if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory.put()))))
+    factory.reset();
+  return factory;
+}
+
+bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
+                       ScreenPicture& out) {
+  out = ScreenPicture{};
+  if (!factory) return false;
+  ComPtr<IWICBitmapDecoder> decoder;
+  if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                                decoder.put())))
+    return false;
+  ComPtr<IWICBitmapFrameDecode> frame;
+  if (FAILED(decoder.get()->GetFrame(0, frame.put()))) return false;
+  UINT width = 0, height = 0;
+  if (FAILED(frame.get()->GetSize(&width, &height))) return false;
+  // The decoder believes the header: an absurd size would make it allocate or grind for a long time.
+  if (!DecodeSizeAcceptable(width, height)) return false;
+
+  const int orientation = FrameOrientation(decoder.get(), frame.get(), path);
+  const int w = static_cast<int>(width), h = static_cast<int>(height);
+  const int uprightWidth = SwapsAxes(orientation) ? h : w;
+  const int uprightHeight = SwapsAxes(orientation) ? w : h;
+  const Placement placement = PlaceCentred(screenWidth, screenHeight, uprightWidth, uprightHeight);
+  if (placement.onScreen.Empty()) return false;
+
+  ComPtr<IWICFormatConverter> converter;
+  if (FAILED(factory->CreateFormatConverter(converter.put())) ||
+      FAILED(converter.get()->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr,
+                                   0.0, WICBitmapPaletteTypeCustom)))
+    return false;
+
+  void* bits = nullptr;
+  UniqueBitmap dib = CreateTopDownDib(placement.onScreen.width, placement.onScreen.height, &bits);
+  if (!dib || !bits) return false;
+  const UINT stride = static_cast<UINT>(placement.onScreen.width) * 4u;
+  const UINT bytes = stride * static_cast<UINT>(placement.onScreen.height);
+  const PixelRect part = StoredRectFor(placement.source, w, h, orientation);
+  const WICRect rect{part.left, part.top, part.width, part.height};
+  if (orientation == 1) {
+    if (FAILED(converter.get()->CopyPixels(&rect, stride, bytes, static_cast<BYTE*>(bits)))) return false;
+  } else {
+    std::vector<uint32_t> stored(static_cast<size_t>(part.width) * static_cast<size_t>(part.height));
+    if (FAILED(converter.get()->CopyPixels(&rect, static_cast<UINT>(part.width) * 4u, bytes,
+                                     reinterpret_cast<BYTE*>(stored.data()))))
+      return false;
+    OrientPixels(stored.data(), part.width, part.height, orientation, static_cast<uint32_t*>(bits),
+                 static_cast<size_t>(placement.onScreen.width));
+  }
+  out.bitmap = std::move(dib);
+  out.onScreen = placement.onScreen;
+  out.width = uprightWidth;
+  out.height = uprightHeight;
+  out.orientation = orientation;
+  return true;
+}
+
+}  // namespace pictavo

@@ -1,7 +1,382 @@
+// frmMain: the borderless, topmost, black window over every monitor on which the show runs.
+// The version class names its constants like the <windows.h> macros: it comes first.
+#include "app/OSVersion_win.h"
 #include "show/Slideshow_win.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "app/Settings.h"
+#include "collections/CollectionInfo.h"
+#include "platform/Owned_win.h"
+#include "platform/Text_win.h"
+#include "show/Picture_win.h"
+#include "show/PlayList.h"
 
 namespace pictavo {
 
-void RunShow() {}
+bool gStopShow = false;
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"frmMain";
+constexpr wchar_t kTitle[] = L"Pictavo";
+constexpr UINT_PTR tmrSplash = 1;
+constexpr UINT_PTR tmrImagePictavo = 2;
+constexpr UINT_PTR tmrExitNotify = 3;
+constexpr int kTextPoints = 14;
+
+// One picture pixel is one screen pixel whatever the display scaling.
+void BecomeDpiAware() {
+  HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+  if (!user32) return;
+  using SetContextFn = BOOL(WINAPI*)(HANDLE);
+  auto setContext = reinterpret_cast<SetContextFn>(
+      reinterpret_cast<void*>(::GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+  if (setContext && setContext(reinterpret_cast<HANDLE>(-4))) return;  // per monitor, version 2
+  using SetAwareFn = BOOL(WINAPI*)();
+  auto setAware = reinterpret_cast<SetAwareFn>(reinterpret_cast<void*>(::GetProcAddress(user32, "SetProcessDPIAware")));
+  if (setAware) setAware();
+}
+
+// Hides the pointer whatever its display count was, and puts the count back afterwards.
+class HiddenPointer {
+ public:
+  HiddenPointer() {
+    while (steps_ < 64 && ::ShowCursor(FALSE) >= 0) ++steps_;
+    ++steps_;
+  }
+  void Restore() {
+    for (; steps_ > 0; --steps_) ::ShowCursor(TRUE);
+  }
+  ~HiddenPointer() { Restore(); }
+  HiddenPointer(const HiddenPointer&) = delete;
+  HiddenPointer& operator=(const HiddenPointer&) = delete;
+
+ private:
+  int steps_ = 0;
+};
+
+class frmMain {
+ public:
+  explicit frmMain(const ShowEnvironment& environment) : env_(environment) {}
+  void Run();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+  bool Create();
+  // Dispatches window events, sleeping between them, until `done` says so or the window is gone.
+  template <typename Done>
+  void Pump(Done done);
+  void ShowSplash();
+  void ShowNextImage();
+  void ShowPicture(const std::string& file, const std::wstring& path, ShowEvent::Kind kindWhenShown);
+  void ShowText(const std::string& text, ShowEvent::Kind kind, const std::string& file);
+  void EndShow();
+  void Paint();
+  void Notify(ShowEvent::Kind kind, const std::string& file);
+  void Repaint();
+
+  void Form_Click() { EndShow(); }
+  void Form_KeyDown() { EndShow(); }
+  void Form_MouseMove(int x, int y);
+  void tmrSplash_Timer() { splashDone_ = true; }
+  void tmrImagePictavo_Timer();
+  void tmrExitNotify_Timer();
+
+  ShowEnvironment env_;
+  RandomSource* random_ = nullptr;
+  ShowList list_;
+  TickCounter ticks_;
+  PointerWatch pointer_;
+  bool splashDone_ = false;
+  bool destroyed_ = false;
+
+  HWND hwnd_ = nullptr;
+  PixelRect screen_;  // the primary monitor, in the window's pixels: where things are centred
+  ComPtr<IWICImagingFactory> wic_;
+  UniqueFont font_;
+
+  // picImage: a picture or a line of text, and the box it stands in.
+  ScreenPicture picture_;
+  std::wstring text_;
+  POINT textAt_{};
+  PixelRect box_{-1000, 0, 0, 0};
+};
+
+bool frmMain::Create() {
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = &frmMain::WindowProc;
+  wc.hInstance = instance;
+  wc.hCursor = nullptr;
+  wc.hbrBackground = nullptr;  // all painting is ours, black included
+  wc.lpszClassName = kClassName;
+  if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+
+  int x = ::GetSystemMetrics(SM_XVIRTUALSCREEN), y = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+  int cx = ::GetSystemMetrics(SM_CXVIRTUALSCREEN), cy = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  const int primaryWidth = ::GetSystemMetrics(SM_CXSCREEN), primaryHeight = ::GetSystemMetrics(SM_CYSCREEN);
+  if (cx <= 0 || cy <= 0) {
+    x = y = 0;
+    cx = primaryWidth;
+    cy = primaryHeight;
+  }
+  screen_ = {-x, -y, primaryWidth, primaryHeight};
+  hwnd_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, kTitle, WS_POPUP, x, y, cx, cy, nullptr,
+                            nullptr, instance, this);
+  if (!hwnd_) return false;
+
+  UINT dpi = 96;
+  {
+    WindowDc dc(hwnd_);
+    if (dc.get()) dpi = static_cast<UINT>(::GetDeviceCaps(dc.get(), LOGPIXELSY));
+  }
+  font_.reset(::CreateFontW(-::MulDiv(kTextPoints, static_cast<int>(dpi), 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_SWISS, L"Arial"));
+  return true;
+}
+
+void frmMain::Run() {
+  ComScope com;
+  BecomeDpiAware();
+  if (com.ok()) wic_ = CreateImagingFactory();
+  random_ = env_.random ? env_.random : &ProcessRandom();
+
+  list_ = BuildShowList(gCollections.data(), gCollectionCount, gUseAll, gRandom, *random_);
+  HiddenPointer pointer;
+  if (!Create()) return;
+  ::ShowWindow(hwnd_, SW_SHOW);
+  ::SetForegroundWindow(hwnd_);
+  ::SetFocus(hwnd_);
+  ::UpdateWindow(hwnd_);
+  Notify(ShowEvent::Kind::WindowShown, {});
+
+  ShowSplash();
+  ticks_.Reset();
+  ::SetTimer(hwnd_, tmrImagePictavo, env_.tickMs, nullptr);
+  if (list_.ShowCount() > 0) ShowNextImage();
+  Pump([this] { return gStopShow; });
+
+  pointer.Restore();
+  ::KillTimer(hwnd_, tmrImagePictavo);
+  ::SetTimer(hwnd_, tmrExitNotify, 1, nullptr);
+  Pump([] { return false; });
+  Notify(ShowEvent::Kind::Ended, {});
+}
+
+template <typename Done>
+void frmMain::Pump(Done done) {
+  MSG msg;
+  while (!destroyed_ && !done()) {
+    const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+    if (got == -1) break;
+    if (got == 0) {  // someone asked the thread to quit: end the show and pass the request on
+      gStopShow = true;
+      if (hwnd_ && !destroyed_) ::DestroyWindow(hwnd_);
+      ::PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+}
+
+void frmMain::ShowSplash() {
+  std::string splash = env_.splashPath.empty() ? ProgramDirectory() + "\\about.jpg" : env_.splashPath;
+  const std::wstring path = Widen(splash);
+  if (!ImageFileExists(path)) return;
+  splashDone_ = false;
+  if (!DecodeVisiblePart(wic_.get(), path, screen_.width, screen_.height, picture_)) return;  // no splash
+  text_.clear();
+  box_ = {screen_.left + CenterOffset(screen_.width, picture_.width),
+          screen_.top + CenterOffset(screen_.height, picture_.height), picture_.width, picture_.height};
+  Repaint();
+  Notify(ShowEvent::Kind::Splash, splash);
+  ::SetTimer(hwnd_, tmrSplash, env_.splashMs, nullptr);
+  Pump([this] { return splashDone_ || gStopShow; });
+  ::KillTimer(hwnd_, tmrSplash);
+  picture_ = ScreenPicture{};  // the box keeps its place until the next picture moves it
+  Repaint();
+  Notify(ShowEvent::Kind::SplashEnded, splash);
+}
+
+void frmMain::ShowNextImage() {
+  const int index = ChooseNextEntry(list_, gRandom, *random_);
+  if (index < 0) return;
+  const std::string& file = list_.Items[static_cast<size_t>(index)].File;
+  // Off the screen first, so that only one picture is held while the next is decoded.
+  box_.left = -1000;
+  picture_ = ScreenPicture{};
+  text_.clear();
+  const std::wstring path = Widen(gImagesDir + "\\" + file);
+  if (!ImageFileExists(path)) {
+    ShowText("The image file " + file + " was not found.", ShowEvent::Kind::Missing, file);
+    return;
+  }
+  ShowPicture(file, path, ShowEvent::Kind::Picture);
+}
+
+void frmMain::ShowPicture(const std::string& file, const std::wstring& path, ShowEvent::Kind kindWhenShown) {
+  if (!DecodeVisiblePart(wic_.get(), path, screen_.width, screen_.height, picture_)) {
+    ShowText("The image file " + file + " could not be displayed.", ShowEvent::Kind::Undecodable, file);
+    return;
+  }
+  box_ = {screen_.left + CenterOffset(screen_.width, picture_.width),
+          screen_.top + CenterOffset(screen_.height, picture_.height), picture_.width, picture_.height};
+  Repaint();
+  Notify(kindWhenShown, file);
+}
+
+void frmMain::ShowText(const std::string& text, ShowEvent::Kind kind, const std::string& file) {
+  picture_ = ScreenPicture{};
+  text_ = Widen(text);
+  box_ = screen_;
+  SIZE extent{};
+  {
+    WindowDc dc(hwnd_);
+    SelectScope font(dc.get(), font_.get());
+    ::GetTextExtentPoint32W(dc.get(), text_.c_str(), static_cast<int>(text_.size()), &extent);
+  }
+  const TextOrigin origin = CenterText(box_.width, box_.height, extent.cx, extent.cy);
+  textAt_ = {box_.left + origin.x, box_.top + origin.y};
+  Repaint();
+  Notify(kind, file);
+}
+
+void frmMain::Repaint() {
+  ::InvalidateRect(hwnd_, nullptr, FALSE);
+  ::UpdateWindow(hwnd_);
+}
+
+void frmMain::Paint() {
+  PAINTSTRUCT ps;
+  HDC dc = ::BeginPaint(hwnd_, &ps);
+  RECT client;
+  ::GetClientRect(hwnd_, &client);
+  const HBRUSH black = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+  if (picture_.bitmap) {
+    const PixelRect& at = picture_.onScreen;
+    const int left = screen_.left + at.left, top = screen_.top + at.top;
+    const int saved = ::SaveDC(dc);
+    ::ExcludeClipRect(dc, left, top, left + at.width, top + at.height);
+    ::FillRect(dc, &client, black);
+    ::RestoreDC(dc, saved);
+    UniqueMemoryDc memory(::CreateCompatibleDC(dc));
+    if (memory) {
+      SelectScope bitmap(memory.get(), picture_.bitmap.get());
+      ::BitBlt(dc, left, top, at.width, at.height, memory.get(), 0, 0, SRCCOPY);
+    }
+  } else {
+    ::FillRect(dc, &client, black);
+    if (!text_.empty()) {
+      SelectScope font(dc, font_.get());
+      ::SetBkMode(dc, TRANSPARENT);
+      ::SetTextColor(dc, RGB(255, 255, 255));
+      ::TextOutW(dc, textAt_.x, textAt_.y, text_.c_str(), static_cast<int>(text_.size()));
+    }
+  }
+  ::EndPaint(hwnd_, &ps);
+}
+
+void frmMain::Notify(ShowEvent::Kind kind, const std::string& file) {
+  if (env_.onEvent) env_.onEvent(ShowEvent{kind, file, box_, hwnd_});
+}
+
+void frmMain::EndShow() {
+  gStopShow = true;
+  const OSVersion version = QueryOSVersion();
+#pragma push_macro("VER_PLATFORM_WIN32_NT")
+#undef VER_PLATFORM_WIN32_NT
+  const bool nt = version.Initialized() && version.Platform() == OSVersion::VER_PLATFORM_WIN32_NT;
+#pragma pop_macro("VER_PLATFORM_WIN32_NT")
+  // Elsewhere a window's appearance raises a pointer event of its own: record the position again.
+  if (!nt) pointer_.Forget();
+}
+
+void frmMain::Form_MouseMove(int x, int y) {
+  if (box_.Contains(x, y)) return;  // the picture does not watch the pointer
+  if (pointer_.Move(x, y)) EndShow();
+}
+
+void frmMain::tmrImagePictavo_Timer() {
+  if (ticks_.Tick(gDelay) && list_.ShowCount() > 0) ShowNextImage();
+}
+
+void frmMain::tmrExitNotify_Timer() {
+  ::KillTimer(hwnd_, tmrExitNotify);
+  ::DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    auto* self = static_cast<frmMain*>(create->lpCreateParams);
+    self->hwnd_ = hwnd;
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<frmMain*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  return self->Handle(message, wParam, lParam);
+}
+
+LRESULT frmMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SETCURSOR:
+      ::SetCursor(nullptr);
+      return TRUE;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      Form_KeyDown();
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+      Form_Click();
+      return 0;
+    case WM_MOUSEMOVE:
+      Form_MouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      return 0;
+    case WM_TIMER:
+      if (wParam == tmrSplash) tmrSplash_Timer();
+      if (wParam == tmrImagePictavo) tmrImagePictavo_Timer();
+      if (wParam == tmrExitNotify) tmrExitNotify_Timer();
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_MONITORPOWER) return 0;
+      break;
+    case WM_CLOSE:
+      EndShow();  // the exit timer destroys the window once the show has wound down
+      return 0;
+    case WM_DESTROY:
+      destroyed_ = true;
+      ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+      return 0;
+    default:
+      break;
+  }
+  return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace
+
+void RunShow() { RunShowWith(ShowEnvironment{}); }
+
+void RunShowWith(const ShowEnvironment& environment) {
+  gStopShow = false;
+  frmMain window(environment);
+  window.Run();
+}
 
 }  // namespace pictavo

@@ -1,0 +1,34 @@
+// Pictures for the show: the file test, and decoding with the Windows Imaging Component into a 32-bit
+// DIB that holds only the part of the picture the screen shows.
+#pragma once
+#include <windows.h>
+#include <wincodec.h>
+
+#include <string>
+
+#include "platform/Owned_win.h"
+#include "show/Placement.h"
+
+namespace pictavo {
+
+// An ordinary file: exists, not a directory, neither hidden nor a system file. No wildcards.
+bool ImageFileExists(const std::wstring& path);
+
+// The visible part of a picture centred on a screen, ready to be copied to it.
+struct ScreenPicture {
+  UniqueBitmap bitmap;     // top-down 32-bit DIB section of onScreen's size
+  PixelRect onScreen;      // where the visible part lands, in screen pixels
+  int width = 0;           // the whole upright picture
+  int height = 0;
+  int orientation = 1;     // the EXIF orientation that was applied
+};
+
+// Decodes the part of the picture at `path` that a screen of screenWidth x screenHeight shows when the
+// upright picture is centred on it. False, with nothing held, for anything that cannot be displayed:
+// not a picture, corrupt or truncated, or larger than the decode limit.
+bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
+                       ScreenPicture& out);
+
+ComPtr<IWICImagingFactory> CreateImagingFactory();
+
+}  // namespace pictavo
