@@ -6,6 +6,8 @@
 
 namespace pictavo {
 
+// Shows the catalogue entry of code in the message dialog, modal over owner (which may be
+// null), centred on the screen; returns when the user has closed it.
 void ShowMessage(int32_t code, HWND owner);
 
 }  // namespace pictavo

@@ -1,0 +1,77 @@
+#include "ui/Picture_win.h"
+
+#include <wincodec.h>
+
+#include <algorithm>
+
+#include "ui/Twips.h"
+
+namespace pictavo {
+
+bool OrdinaryFilePresent(const std::wstring& path) {
+  WIN32_FIND_DATAW data{};
+  UniqueFind find(::FindFirstFileW(path.c_str(), &data));
+  if (!find) return false;
+  return (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+}
+
+std::optional<DecodedPicture> DecodePicture(const std::wstring& path, int32_t dpi, int32_t keepWidth,
+                                            int32_t keepHeight) {
+  ComScope com;  // harmless when the thread already has COM
+  ComPtr<IWICImagingFactory> factory;
+  if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(factory.put()))))
+    return std::nullopt;
+  ComPtr<IWICBitmapDecoder> decoder;
+  if (FAILED(factory.get()->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                      WICDecodeMetadataCacheOnDemand, decoder.put())))
+    return std::nullopt;
+  ComPtr<IWICBitmapFrameDecode> frame;
+  if (FAILED(decoder.get()->GetFrame(0, frame.put()))) return std::nullopt;
+  UINT width = 0;
+  UINT height = 0;
+  if (FAILED(frame.get()->GetSize(&width, &height)) || width == 0 || height == 0) return std::nullopt;
+  // The decoder trusts the file's header: refuse absurd sizes before any pixel is decoded.
+  if (static_cast<uint64_t>(width) * height > kMaxPicturePixels) return std::nullopt;
+
+  IWICBitmapSource* source = frame.get();
+  ComPtr<IWICBitmapScaler> scaler;
+  const int64_t twipsPerPixel = kTwipsPerInch / kDefaultDpi;
+  const int32_t scaledWidth = std::max(1, TwipsToPixels(static_cast<int64_t>(width) * twipsPerPixel, dpi));
+  const int32_t scaledHeight = std::max(1, TwipsToPixels(static_cast<int64_t>(height) * twipsPerPixel, dpi));
+  if (static_cast<UINT>(scaledWidth) != width || static_cast<UINT>(scaledHeight) != height) {
+    if (FAILED(factory.get()->CreateBitmapScaler(scaler.put())) ||
+        FAILED(scaler.get()->Initialize(frame.get(), static_cast<UINT>(scaledWidth), static_cast<UINT>(scaledHeight),
+                                        WICBitmapInterpolationModeFant)))
+      return std::nullopt;
+    source = scaler.get();
+  }
+  ComPtr<IWICFormatConverter> converter;
+  if (FAILED(factory.get()->CreateFormatConverter(converter.put())) ||
+      FAILED(converter.get()->Initialize(source, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                         WICBitmapPaletteTypeCustom)))
+    return std::nullopt;
+
+  DecodedPicture picture;
+  picture.width = std::min(scaledWidth, keepWidth);
+  picture.height = std::min(scaledHeight, keepHeight);
+  if (picture.width <= 0 || picture.height <= 0) return std::nullopt;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = picture.width;
+  info.bmiHeader.biHeight = -picture.height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  picture.bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!picture.bitmap || bits == nullptr) return std::nullopt;
+  const UINT stride = static_cast<UINT>(picture.width) * 4;
+  const WICRect rect{0, 0, picture.width, picture.height};
+  if (FAILED(converter.get()->CopyPixels(&rect, stride, stride * static_cast<UINT>(picture.height),
+                                         static_cast<BYTE*>(bits))))
+    return std::nullopt;
+  return picture;
+}
+
+}  // namespace pictavo
