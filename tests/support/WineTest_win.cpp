@@ -206,22 +206,25 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
+namespace {
+
+struct ChildSearch {
+  std::wstring_view text;
+  HWND found;
+};
+
+BOOL CALLBACK MatchChildText(HWND child, LPARAM param) {
+  auto* s = reinterpret_cast<ChildSearch*>(param);
+  if (WindowText(child) != s->text) return TRUE;
+  s->found = child;
+  return FALSE;
+}
+
+}  // namespace
+
 HWND FindChildByText(HWND parent, std::wstring_view text) {
-  struct Search {
-    std::wstring_view text;
-    HWND found;
-  } search{text, nullptr};
-  ::EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        if (WindowText(child) == s->text) {
-          s->found = child;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  ChildSearch search{text, nullptr};
+  ::EnumChildWindows(parent, MatchChildText, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
