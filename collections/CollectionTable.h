@@ -23,7 +23,8 @@ class FileSystem {
   virtual std::vector<std::string> ListFiles(std::string_view pattern) = 0;
   // The whole file; empty when it cannot be opened or read, or is larger than maxBytes.
   virtual std::optional<std::string> ReadWholeFile(std::string_view path, size_t maxBytes) = 0;
-  // Writes the bytes to a temporary file in the same directory and then puts it in place of `path`.
+  // Writes the bytes to a temporary file in the same directory and then puts it in place of `path`;
+  // a directory or a read-only file there is not replaced.
   // On failure the old file (if any) is unchanged and no temporary file remains.
   virtual bool ReplaceWholeFile(std::string_view path, std::string_view bytes) = 0;
   virtual bool RemoveFile(std::string_view path) = 0;

@@ -105,6 +105,11 @@ std::optional<std::string> WindowsFileSystem::ReadWholeFile(std::string_view pat
 
 bool WindowsFileSystem::ReplaceWholeFile(std::string_view path, std::string_view bytes) {
   const std::wstring target = Widen(path);
+  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DEVICE))) {
+    return false;  // a directory is never replaced, and a read-only file is kept as its owner wants it
+  }
   std::wstring temp;
   {
     UniqueFile file = CreateTempFileIn(DirectoryPart(target), temp);
@@ -118,7 +123,7 @@ bool WindowsFileSystem::ReplaceWholeFile(std::string_view path, std::string_view
   }
 
   constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-  if (::GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
     if (::MoveFileExW(temp.c_str(), target.c_str(), kMoveFlags)) return true;
   } else {
     // ReplaceFileW keeps the old file's attributes, security and creation time.
