@@ -24,10 +24,10 @@ $C -size 256x256 xc:none \
   -fill '#1b5e20' -draw 'polygon 38,197 70,160 120,197' \
   "$work/program256.png"
 
-# Reduce to a size; with "16", to at most 16 opaque colours and an on/off mask.
+# Reduce to a size; with "16", to 16 colours (15 and black) and an on/off mask.
 shrink() {  # src size colours dst.rgba
   if [ "$3" = 16 ]; then
-    $C "$1" -resize "$2x$2" -channel A -threshold 50% +channel +dither -colors 16 \
+    $C "$1" -resize "$2x$2" -channel A -threshold 50% +channel +dither -colors 15 \
       -depth 8 "rgba:$4"
   else
     $C "$1" -resize "$2x$2" -depth 8 "rgba:$4"

@@ -2,7 +2,7 @@
 """Packs square RGBA pictures into a Windows .ico file.
 
 usage: pack_ico.py OUT.ico SPEC...   where SPEC is SIZE:BITS:FILE.rgba
-  BITS 4   a 16-colour palette entry (the picture must hold at most 16 opaque colours)
+  BITS 4   a 16-colour palette entry (at most 15 opaque colours besides black)
   BITS 32  a 32-bit entry with alpha
   BITS png FILE is a PNG file, stored as it is (for 256 x 256)
 FILE.rgba holds SIZE*SIZE*4 bytes of raw RGBA, top row first.
@@ -36,8 +36,10 @@ def bmp_entry(pixels, size, bits):
                 r, g, b, a = pixels[(y * size + x) * 4:(y * size + x) * 4 + 4]
                 body += bytes((b, g, r, a))
         return header + bytes(body) + and_mask(pixels, size)
-    palette = []
-    index = {}
+    # Index 0 is black: transparent pixels must be black where the mask is set, or the
+    # screen shows through XORed with their colour.
+    palette = [(0, 0, 0)]
+    index = {(0, 0, 0): 0}
     for i in range(size * size):
         r, g, b, a = pixels[i * 4:i * 4 + 4]
         if a >= 128 and (r, g, b) not in index:
