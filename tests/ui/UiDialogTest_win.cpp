@@ -85,9 +85,8 @@ RECT ScreenRect(HWND window) {
 
 // Every control where the twips table puts it at this DPI, the client area its designed
 // size, and every text within its control.
-void ExpectLayout(HWND dialog, const FormSpec& spec) {
-  const int32_t dpi = WindowDpi(dialog);
-  EXPECT_EQ(dpi, PICTAVO_TEST_DPI) << "the test prefix does not run at the intended DPI";
+void ExpectLayout(HWND dialog, const FormSpec& spec, int32_t dpi = PICTAVO_TEST_DPI) {
+  EXPECT_EQ(WindowDpi(dialog), PICTAVO_TEST_DPI) << "the test prefix does not run at the intended DPI";
   RECT client{};
   ::GetClientRect(dialog, &client);
   EXPECT_EQ(client.right, ClientPixelRect(spec, dpi).right);
@@ -193,6 +192,10 @@ TEST(MessageDialog, TwoMessagesInARowAreBothCentredWhereverTheOwnerIs) {
     EXPECT_EQ(::GetWindow(dialog, GW_OWNER), owner.get());
     EXPECT_FALSE(::IsWindowEnabled(owner.get())) << "the owner must take no input while the message is open";
     ExpectCentred(dialog);
+    const RECT before = ScreenRect(dialog);
+    CenterForm(dialog);  // a second call leaves the window where the first put it
+    EXPECT_EQ(ScreenRect(dialog).left, before.left);
+    EXPECT_EQ(ScreenRect(dialog).top, before.top);
     (driver.handled() == 1 ? first : second) = ScreenRect(dialog);
     Press(dialog, msg::Command1);
   });
@@ -347,6 +350,98 @@ TEST(AboutBox, PlainBoxClosesWithEnterAndEscape) {
     EXPECT_EQ(driver.handled(), 1);
     EXPECT_FALSE(driver.timedOut()) << key;
   }
+}
+
+// Catches a dialog that keeps its old layout or fonts when it moves to a monitor of
+// another DPI (Windows tells it with WM_DPICHANGED).
+TEST(Framework, LaysItselfOutAgainWhenTheDpiChanges) {
+  const int32_t other = PICTAVO_TEST_DPI == 96 ? 144 : 96;
+  DialogDriver driver([&](HWND dialog) {
+    RECT suggested = ScreenRect(dialog);
+    ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&suggested));
+    ExpectLayout(dialog, MessageFormSpec(), other);
+    EXPECT_EQ(ScreenRect(dialog).left, suggested.left);
+    EXPECT_EQ(ScreenRect(dialog).top, suggested.top);
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendDlgItemMessageW(dialog, msg::lblOneLiner, WM_GETFONT, 0, 0)),
+                 sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -PointsToPixels(8.25f, other));
+    EXPECT_GE(font.lfWeight, FW_BOLD);
+    Press(dialog, msg::Command1);
+  });
+  ShowMessage(-103, nullptr);
+  EXPECT_FALSE(driver.timedOut());
+}
+
+// A form with every kind of control the settings dialog and the editor need.
+namespace kinds {
+enum Id : int { lblName = 100, txtName, lblComment, txtComment, btnOk, Frame, rbOne, rbTwo, chkAll, slider, lstChecks,
+                lstFiles };
+constexpr FontSpec kBold{"MS Sans Serif", 8.25f, true, false};
+constexpr ControlSpec kControls[] = {
+    {lblName, ControlKind::Label, "Collection &Name:", {240, 360, 1440, 195}, 0},
+    {txtName, ControlKind::TextBox, "", {1785, 315, 3855, 285}, 1},
+    {lblComment, ControlKind::Label, "Collection Co&mment:", {240, 720, 1545, 195}, 2},
+    {txtComment, ControlKind::TextBox, "", {1785, 675, 3855, 285}, 3},
+    {btnOk, ControlKind::Button, "&OK", {3480, 4680, 1215, 375}, 4, 0, &kBold},
+    {rbOne, ControlKind::OptionButton, "...&Randomly", {120, 240, 1335, 255}, 5, Frame},
+    {rbTwo, ControlKind::OptionButton, "...Seque&ntially", {120, 480, 1455, 255}, 6, Frame},
+    {chkAll, ControlKind::CheckBox, "Use &All Collections", {240, 2500, 1635, 255}, 7},
+    {slider, ControlKind::TrackBar, "", {240, 2800, 3735, 420}, 8},
+    {lstChecks, ControlKind::CheckList, "", {240, 3300, 2000, 1200}, 10},
+    {lstFiles, ControlKind::ListBox, "", {2400, 3300, 2000, 1200}, 11},
+    {Frame, ControlKind::GroupFrame, "Options", {240, 1200, 2500, 1000}, 12},
+};
+const FormSpec kForm{"Kinds", 6000, 5200, {"MS Sans Serif", 8.25f, false, false}, kControls};
+
+class KindsForm final : public Form {
+ public:
+  KindsForm() : Form(kForm) {}
+
+ private:
+  void OnCommand(int id, int) override {
+    if (id == btnOk) Close(1);
+  }
+};
+}  // namespace kinds
+
+// Catches a framework that cannot build the other dialogs' controls, a Tab order that does
+// not follow the tab positions, or a label's access key that does not reach the next control.
+TEST(Framework, EveryKindOfControlWithTabOrderAndAccessKeys) {
+  using namespace kinds;
+  ASSERT_EQ(CheckForm(kForm), "");
+  std::vector<int> ids;
+  int afterKey = 0;
+  DialogDriver driver([&](HWND dialog) {
+    ExpectLayout(dialog, kForm);
+    EXPECT_EQ(TextOf(::GetDlgItem(dialog, btnOk)), "&OK");
+    wchar_t cls[64] = {};
+    ::GetClassNameW(::GetDlgItem(dialog, slider), cls, 64);
+    EXPECT_STREQ(cls, L"msctls_trackbar32");
+    test::SaveScreenshotIfAsked(ShotName("kinds"));
+    HWND first = ::GetFocus();
+    for (HWND at = first; at != nullptr;) {
+      ids.push_back(::GetDlgCtrlID(at));
+      at = ::GetNextDlgTabItem(dialog, at, FALSE);
+      if (at == first) break;
+    }
+    // Alt+M: the access key of "Co&mment" moves the focus to the text box after the label.
+    ::PostMessageW(::GetFocus(), WM_SYSCHAR, 'm', 1u << 29);
+    static HWND sDialog;
+    static int* sAfterKey;
+    sDialog = dialog;
+    sAfterKey = &afterKey;
+    ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+      ::KillTimer(nullptr, id);
+      *sAfterKey = ::GetDlgCtrlID(::GetFocus());
+      Press(sDialog, btnOk);
+    });
+  });
+  KindsForm form;
+  EXPECT_EQ(form.ShowModal(nullptr), 1);
+  EXPECT_FALSE(driver.timedOut());
+  EXPECT_EQ(ids, (std::vector<int>{txtName, txtComment, btnOk, rbOne, rbTwo, chkAll, slider, lstChecks, lstFiles}));
+  EXPECT_EQ(afterKey, txtComment);
 }
 
 // Catches "/A" not reaching the message dialog, the wrong message, or a program that
