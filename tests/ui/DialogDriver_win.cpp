@@ -5,7 +5,12 @@
 namespace pictavo::test {
 namespace {
 DialogDriver* gDriver = nullptr;
+
+BOOL CALLBACK CloseVisible(HWND window, LPARAM) {
+  if (::IsWindowVisible(window)) ::PostMessageW(window, WM_CLOSE, 0, 0);
+  return TRUE;
 }
+}  // namespace
 
 DialogDriver::DialogDriver(Handler handler, DWORD limitMs) : handler_(std::move(handler)) {
   gDriver = this;
@@ -53,13 +58,7 @@ void CALLBACK DialogDriver::Limit(HWND, UINT, UINT_PTR id, DWORD) {
   if (gDriver == nullptr) return;
   gDriver->limitTimer_ = 0;
   gDriver->timedOut_ = true;
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND window, LPARAM) -> BOOL {
-        if (::IsWindowVisible(window)) ::PostMessageW(window, WM_CLOSE, 0, 0);
-        return TRUE;
-      },
-      0);
+  ::EnumThreadWindows(::GetCurrentThreadId(), &CloseVisible, 0);
   // Dialogs opened later are closed too.
   gDriver->limitTimer_ = ::SetTimer(nullptr, 0, 500, &DialogDriver::Limit);
 }

@@ -394,6 +394,16 @@ constexpr ControlSpec kControls[] = {
 };
 const FormSpec kForm{"Kinds", 6000, 5200, {"MS Sans Serif", 8.25f, false, false}, kControls};
 
+HWND gKindsDialog = nullptr;
+int* gAfterKey = nullptr;
+
+// Notes where the focus went after the access key, then closes the form.
+void CALLBACK AfterAccessKey(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  *gAfterKey = ::GetDlgCtrlID(::GetFocus());
+  Press(gKindsDialog, btnOk);
+}
+
 class KindsForm final : public Form {
  public:
   KindsForm() : Form(kForm) {}
@@ -427,15 +437,9 @@ TEST(Framework, EveryKindOfControlWithTabOrderAndAccessKeys) {
     }
     // Alt+M: the access key of "Co&mment" moves the focus to the text box after the label.
     ::PostMessageW(::GetFocus(), WM_SYSCHAR, 'm', 1u << 29);
-    static HWND sDialog;
-    static int* sAfterKey;
-    sDialog = dialog;
-    sAfterKey = &afterKey;
-    ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
-      ::KillTimer(nullptr, id);
-      *sAfterKey = ::GetDlgCtrlID(::GetFocus());
-      Press(sDialog, btnOk);
-    });
+    gKindsDialog = dialog;
+    gAfterKey = &afterKey;
+    ::SetTimer(nullptr, 0, 200, &AfterAccessKey);
   });
   KindsForm form;
   EXPECT_EQ(form.ShowModal(nullptr), 1);
