@@ -35,6 +35,20 @@ int FrameOrientation(IWICBitmapDecoder* decoder, IWICBitmapFrameDecode* frame, c
   return JpegOrientation(head.data(), read);
 }
 
+// Pictures with transparency are laid on black (premultiplied alpha, which the copy to the screen then
+// ignores); opaque ones take the quicker conversion.
+WICPixelFormatGUID TargetFormat(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame) {
+  WICPixelFormatGUID source{};
+  if (FAILED(frame->GetPixelFormat(&source))) return GUID_WICPixelFormat32bppPBGRA;
+  ComPtr<IWICComponentInfo> info;
+  ComPtr<IWICPixelFormatInfo2> formatInfo;
+  BOOL transparent = TRUE;
+  if (SUCCEEDED(factory->CreateComponentInfo(source, info.put())) &&
+      SUCCEEDED(info.get()->QueryInterface(IID_PPV_ARGS(formatInfo.put()))))
+    formatInfo.get()->SupportsTransparency(&transparent);
+  return transparent ? GUID_WICPixelFormat32bppPBGRA : GUID_WICPixelFormat32bppBGR;
+}
+
 UniqueBitmap CreateTopDownDib(int width, int height, void** bits) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -87,8 +101,8 @@ bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, in
 
   ComPtr<IWICFormatConverter> converter;
   if (FAILED(factory->CreateFormatConverter(converter.put())) ||
-      FAILED(converter.get()->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr,
-                                   0.0, WICBitmapPaletteTypeCustom)))
+      FAILED(converter.get()->Initialize(frame.get(), TargetFormat(factory, frame.get()), WICBitmapDitherTypeNone,
+                                         nullptr, 0.0, WICBitmapPaletteTypeCustom)))
     return false;
 
   void* bits = nullptr;

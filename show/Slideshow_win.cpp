@@ -105,6 +105,7 @@ class frmMain {
   std::wstring text_;
   POINT textAt_{};
   PixelRect box_{-1000, 0, 0, 0};
+  LONGLONG changeStarted_ = 0;
 };
 
 bool frmMain::Create() {
@@ -207,6 +208,9 @@ void frmMain::ShowSplash() {
 }
 
 void frmMain::ShowNextImage() {
+  LARGE_INTEGER now;
+  ::QueryPerformanceCounter(&now);
+  changeStarted_ = now.QuadPart;
   const int index = ChooseNextEntry(list_, gRandom, *random_);
   if (index < 0) return;
   const std::string& file = list_.Items[static_cast<size_t>(index)].File;
@@ -285,7 +289,9 @@ void frmMain::Paint() {
 }
 
 void frmMain::Notify(ShowEvent::Kind kind, const std::string& file) {
-  if (env_.onEvent) env_.onEvent(ShowEvent{kind, file, box_, hwnd_});
+  const bool change = kind == ShowEvent::Kind::Picture || kind == ShowEvent::Kind::Missing ||
+                      kind == ShowEvent::Kind::Undecodable;
+  if (env_.onEvent) env_.onEvent(ShowEvent{kind, file, box_, hwnd_, change ? changeStarted_ : 0});
 }
 
 void frmMain::EndShow() {

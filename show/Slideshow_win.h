@@ -22,6 +22,7 @@ struct ShowEvent {
   std::string file;  // the entry's File (or the splash path)
   PixelRect box;     // where the picture or text box stands, in the window's pixels
   HWND window = nullptr;
+  LONGLONG changeStarted = 0;  // performance counter when this change began (the tick), 0 for others
 };
 
 // RunShow with its surroundings given: where the splash is, how long the timers run, which random

@@ -28,7 +28,8 @@ void SetCollections(const std::vector<std::pair<bool, std::vector<std::string>>>
   for (CollectionInfo& c : gCollections) c = CollectionInfo{};
   gCollectionCount = static_cast<int16_t>(collections.size());
   for (size_t i = 0; i < collections.size(); ++i) {
-    gCollections[i].Name = "c" + std::to_string(i);
+    gCollections[i].Name = std::to_string(i);
+    gCollections[i].Name.insert(0, 1, 'c');
     gCollections[i].InUse = collections[i].first;
     gCollections[i].ImageCount = static_cast<int16_t>(collections[i].second.size());
     for (size_t k = 0; k < collections[i].second.size(); ++k)

@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# The show's benchmark: CPU share of a running show, change latency beside djpeg, memory for large
+# photos, and the time from start to the black screen. Median of several runs each; prints a table.
+# Runs in a Wine environment of its own on a 1920x1080 screen (made with scripts/wine-fixture.sh).
+#
+#   show-bench.sh SOURCE_DIR ARCH PICTAVO_SCR BENCH_EXE DESKTOP_HOLDER_EXE WORK_DIR
+# Faster, rougher runs: SHOW_BENCH_CPU_RUNS=1 SHOW_BENCH_CPU_SECONDS=20.
+set -euo pipefail
+src=$1 arch=$2 program=$3 bench=$4 holder=$5 work=$6
+cpu_runs=${SHOW_BENCH_CPU_RUNS:-3}
+cpu_seconds=${SHOW_BENCH_CPU_SECONDS:-60}
+convert=/usr/bin/convert
+command -v djpeg >/dev/null || { echo "djpeg is missing (libjpeg-turbo-progs)" >&2; exit 1; }
+[ -x "$convert" ] || { echo "ImageMagick is missing ($convert)" >&2; exit 1; }
+
+mkdir -p "$work/images"
+envdir="$work/wine"
+started=()
+cleanup() {
+  for p in "${started[@]}"; do kill "$p" 2>/dev/null || true; done
+  bash "$src/scripts/wine-fixture.sh" stop "$envdir" >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+bash "$src/scripts/wine-fixture.sh" start "$envdir" 96 "$arch" "$holder" 1920x1080 >/dev/null
+# shellcheck disable=SC1091
+. "$envdir/env.sh"
+wine=$WINELOADER
+
+winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
+median() { sort -n | awk '{v[NR]=$1} END {if (NR==0) {print "n/a"; exit} if (NR%2) print v[(NR+1)/2]; else printf "%.1f\n", (v[NR/2]+v[NR/2+1])/2}'; }
+now_ms() { date +%s%3N; }
+setting() { "$wine" reg add 'HKCU\Software\Pictavo\Options' /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1; }
+
+# Photo-like JPEGs: a fractal with grain, at camera sizes. Made once per work directory.
+make_jpeg() {  # name width height
+  local out="$work/images/$1.jpg"
+  [ -s "$out" ] && return 0
+  echo "making $1.jpg ($2x$3)..." >&2
+  "$convert" -seed 7 -size 800x600 plasma:fractal -resize "$2x$3!" -attenuate 0.35 +noise Gaussian \
+             -quality 90 -sampling-factor 2x2 "$out"
+}
+# ImageMagick's resource policy stops short of 100 megapixels: that one is made from eight strips,
+# joined as raw pixels and compressed by cjpeg.
+make_big_jpeg() {  # name width height
+  local out="$work/images/$1.jpg" strip=$(( $3 / 8 )) i raw="$work/images/$1.raw"
+  [ -s "$out" ] && return 0
+  echo "making $1.jpg ($2x$3)..." >&2
+  : >"$raw"
+  for i in 1 2 3 4 5 6 7 8; do
+    "$convert" -seed "$i" -size 800x600 plasma:fractal -resize "$2x$strip!" -attenuate 0.35 +noise Gaussian \
+               -depth 8 rgb:- >>"$raw"
+  done
+  { printf 'P6\n%d %d\n255\n' "$2" "$(( strip * 8 ))"; cat "$raw"; } | cjpeg -quality 90 -sample 2x2 >"$out"
+  rm -f "$raw"
+}
+make_jpeg mp12 4000 3000
+make_jpeg mp24 6000 4000
+make_big_jpeg mp100 12240 8160
+
+# An images directory with one collection of the given files (linked from the image cache).
+make_set() {  # name use file...
+  local dir="$work/sets/$1" use=$2 i=1; shift 2
+  rm -rf "$dir"; mkdir -p "$dir"
+  { printf '[Collection Info]\r\nNAME=Bench\r\nCOMMENT=\r\nCOPYRIGHT=\r\nUSE=%s\r\n\r\n[Images]\r\n' "$use"
+    for f in "$@"; do ln -f "$work/images/$f" "$dir/$i-$f"; printf '%s^Bench %d\r\n' "$i-$f" "$i"; i=$((i+1)); done
+  } >"$dir/Bench.IC1"
+  printf '%s' "$dir"
+}
+
+# The program on its own, without a splash beside it.
+mkdir -p "$work/program"; rm -f "$work/program/about.jpg"
+cp "$program" "$work/program/Pictavo.scr"
+prog="$work/program/Pictavo.scr"
+
+# The server process of this prefix: the wineserver working in the prefix's server directory (named
+# after the prefix's device and inode).
+read -r dev ino < <(stat -c '%d %i' "$WINEPREFIX")
+serverdir=$(printf 'server-%x-%x' "$dev" "$ino")
+server=""
+for p in $(pgrep -f wineserver || true); do
+  case "$(readlink "/proc/$p/cwd" 2>/dev/null)" in */"$serverdir") server=$p ;; esac
+done
+[ -n "$server" ] || { echo "wineserver of the prefix not found" >&2; exit 1; }
+
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+status_kb() { awk -v k="$2:" '$1 == k {print $2}' "/proc/$1/status"; }
+start_show() {  # starts Pictavo.scr /S and prints the pid of its process
+  setsid "$wine" "$prog" /S </dev/null >/dev/null 2>&1 &
+  local pid=$!
+  started+=("$pid")
+  printf '%s' "$pid"
+}
+end_show() {  # ends the show with a key press and waits for the process
+  local pid=$1 i
+  DISPLAY=$DISPLAY xdotool key shift
+  for i in $(seq 100); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.05; done
+  echo "warning: the show did not end on input; stopping it" >&2
+  kill "$pid" 2>/dev/null || true
+}
+
+setting Random FALSE
+setting UseAll FALSE
+
+# 1. Change latency, in the show's own code path, beside djpeg on the same file.
+declare -A lat dj
+for f in mp12 mp24; do
+  out=$("$wine" "$bench" latency "$(winpath "$work/images")" "$f.jpg" 7 | tr -d '\r')
+  case "$out" in latency_ms*) lat[$f]=$(echo "$out" | awk '{print $2}') ;; *) echo "$out" >&2; lat[$f]=n/a ;; esac
+  dj[$f]=$(for i in $(seq 7); do t0=$(date +%s%N); djpeg -outfile /dev/null "$work/images/$f.jpg"; t1=$(date +%s%N)
+           echo "scale=1; ($t1 - $t0) / 1000000" | bc; done | median)
+done
+
+# 2. Start to black screen (a collection not in use: the show stays black).
+setting ImagesDir "$(winpath "$(make_set black NO mp12.jpg)")"
+setting Delay 10
+startout=$("$wine" "$bench" start "$(winpath "$prog")" 5 | tr -d '\r')
+to_black=$(echo "$startout" | awk '$1 == "start_to_black_ms" {print $2}')
+to_exit=$(echo "$startout" | awk '$1 == "input_to_exit_ms" {print $2}')
+
+# 3. Memory while showing one large photo (peak = high-water mark of the resident set, steady = resident
+#    set once the picture stands).
+declare -A peak steady
+for f in mp24 mp100; do
+  setting ImagesDir "$(winpath "$(make_set "mem-$f" YES "$f.jpg")")"
+  peaks=() steadys=()
+  for run in 1 2 3; do
+    pid=$(start_show)
+    sleep 8
+    peaks+=("$(status_kb "$pid" VmHWM)")
+    steadys+=("$(status_kb "$pid" VmRSS)")
+    end_show "$pid"
+  done
+  peak[$f]=$(printf '%s\n' "${peaks[@]}" | median)
+  steady[$f]=$(printf '%s\n' "${steadys[@]}" | median)
+done
+
+# 4. CPU share of a running show with a delay of 10 and 12-megapixel photos, program + wineserver.
+setting ImagesDir "$(winpath "$(make_set cpu YES mp12.jpg mp12.jpg mp12.jpg)")"
+setting Delay 10
+shares=() progshares=() servershares=()
+hz=$(getconf CLK_TCK)
+for run in $(seq "$cpu_runs"); do
+  pid=$(start_show)
+  sleep 5
+  p0=$(cpu_ticks "$pid"); s0=$(cpu_ticks "$server"); t0=$(now_ms)
+  sleep "$cpu_seconds"
+  p1=$(cpu_ticks "$pid"); s1=$(cpu_ticks "$server"); t1=$(now_ms)
+  end_show "$pid"
+  secs=$(echo "scale=3; ($t1 - $t0) / 1000" | bc)
+  shares+=("$(echo "scale=3; 100 * ($p1 - $p0 + $s1 - $s0) / $hz / $secs" | bc)")
+  progshares+=("$(echo "scale=3; 100 * ($p1 - $p0) / $hz / $secs" | bc)")
+  servershares+=("$(echo "scale=3; 100 * ($s1 - $s0) / $hz / $secs" | bc)")
+done
+cpu=$(printf '%s\n' "${shares[@]}" | median)
+cpu_prog=$(printf '%s\n' "${progshares[@]}" | median)
+cpu_server=$(printf '%s\n' "${servershares[@]}" | median)
+
+mb() { [ "$1" = n/a ] && echo n/a || echo "scale=1; $1 / 1024" | bc; }
+echo
+echo "Pictavo show benchmark (Wine, Xvfb 1920x1080, median of runs)"
+printf '%-58s %10s %10s\n' "figure" "Pictavo" "reference"
+printf '%-58s %9s%% %10s\n' "CPU, show running ${cpu_seconds} s, delay 10, 12 MP photos (prog+server)" "$cpu" "goal <1%"
+printf '%-58s %9s%% %9s%%\n' "  of which program / wineserver" "$cpu_prog" "$cpu_server"
+printf '%-58s %8s ms %7s ms\n' "change latency, 12 MP JPEG (Pictavo / djpeg)" "${lat[mp12]}" "${dj[mp12]}"
+printf '%-58s %8s ms %7s ms\n' "change latency, 24 MP JPEG (Pictavo / djpeg)" "${lat[mp24]}" "${dj[mp24]}"
+printf '%-58s %8s MB\n' "memory showing 24 MP JPEG, peak" "$(mb "${peak[mp24]}")"
+printf '%-58s %8s MB\n' "memory showing 24 MP JPEG, steady" "$(mb "${steady[mp24]}")"
+printf '%-58s %8s MB\n' "memory showing 100 MP JPEG, peak" "$(mb "${peak[mp100]}")"
+printf '%-58s %8s MB\n' "memory showing 100 MP JPEG, steady" "$(mb "${steady[mp100]}")"
+printf '%-58s %8s ms\n' "start of the process to black screen" "$to_black"
+printf '%-58s %8s ms\n' "input to process gone" "$to_exit"
