@@ -15,7 +15,7 @@ images=$demo/images
 rm -rf "$images"
 mkdir -p "$images"
 C=/usr/bin/convert
-$C -size 1280x800 gradient:'#0b2545-#8da9c4' -gravity center -font DejaVu-Sans -pointsize 72 -fill white \
+$C -size 1024x640 gradient:'#0b2545-#8da9c4' -gravity center -font DejaVu-Sans -pointsize 72 -fill white \
    -annotate 0 'Pictavo' -pointsize 28 -annotate +0+80 'a photographic screen saver' "$images/dusk.jpg"
 $C -size 900x600 -seed 7 plasma:'#f4a261-#2a9d8f' -blur 0x2 "$images/meadow.jpg"
 $C -size 640x480 xc:'#264653' -fill '#e9c46a' -draw 'circle 320,240 320,90' -fill '#e76f51' \
@@ -51,8 +51,10 @@ echo "Images directory: $images ($winpath)"
 if [ -n "$xvfb_pid" ]; then
   $wine "$root/build/win64/bin/Pictavo.scr" /S &
   scr=$!
-  sleep 8
-  import -display :77 -window root "$demo/screenshot.png" && echo "Screenshot: $demo/screenshot.png"
+  sleep 3
+  import -display :77 -window root "$demo/splash.png" && echo "Screenshot of the splash: $demo/splash.png"
+  sleep 5
+  import -display :77 -window root "$demo/screenshot.png" && echo "Screenshot of the first picture: $demo/screenshot.png"
   xdotool key --clearmodifiers space 2>/dev/null || true
   sleep 2
   kill "$scr" 2>/dev/null || true
