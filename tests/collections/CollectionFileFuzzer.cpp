@@ -11,14 +11,12 @@
 namespace {
 
 bool SameRecord(const pictavo::CollectionInfo& a, const pictavo::CollectionInfo& b) {
-  if (a.Name != b.Name || a.Comment != b.Comment || a.Copyright != b.Copyright || a.InUse != b.InUse ||
-      a.ImageCount != b.ImageCount) {
-    return false;
+  bool same = a.Name == b.Name && a.Comment == b.Comment && a.Copyright == b.Copyright && a.InUse == b.InUse &&
+              a.ImageCount == b.ImageCount;
+  for (int i = 0; same && i < a.ImageCount; ++i) {
+    same = a.Images[i].File == b.Images[i].File && a.Images[i].Title == b.Images[i].Title;
   }
-  for (int i = 0; i < a.ImageCount; ++i) {
-    if (a.Images[i].File != b.Images[i].File || a.Images[i].Title != b.Images[i].Title) return false;
-  }
-  return true;
+  return same;
 }
 
 }  // namespace
