@@ -52,20 +52,7 @@ TEST(ParseFlag, OnlyTrueInAnyCaseIsTrue) {
 TEST(ParseImagesDir, TrimsUpperCasesAndDefaults) {
   EXPECT_EQ(ParseImagesDir(" d:\\pics "), "D:\\PICS");
   EXPECT_EQ(ParseImagesDir("   "), "C:\\PICTAVO");
-  EXPECT_EQ(ParseImagesDir(""), "C:\\PICTAVO");
   EXPECT_EQ(ParseImagesDir("c:\\x", [](std::string_view) { return std::string("MAPPED"); }), "MAPPED");
-}
-
-TEST(LoadSettings, EmptyStoreGivesTheDefaults) {
-  MemoryStore store;
-  gDelay = 3;
-  gRandom = gUseAll = true;
-  gImagesDir = "X";
-  LoadSettings(store);
-  EXPECT_EQ(gDelay, 10);
-  EXPECT_FALSE(gRandom);
-  EXPECT_FALSE(gUseAll);
-  EXPECT_EQ(gImagesDir, "C:\\PICTAVO");
 }
 
 // Catches: wrong key names or value formats ("True"/"False", plain decimal) and a round trip that
