@@ -7,12 +7,10 @@
 #include <string>
 
 #include "platform/Owned_win.h"
+#include "platform/Picture_win.h"
 #include "show/Placement.h"
 
 namespace pictavo {
-
-// An ordinary file: exists, not a directory, neither hidden nor a system file. No wildcards.
-bool ImageFileExists(const std::wstring& path);
 
 // The visible part of a picture centred on a screen, ready to be copied to it.
 struct ScreenPicture {
@@ -28,7 +26,5 @@ struct ScreenPicture {
 // not a picture, corrupt or truncated, or larger than the decode limit.
 bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
                        ScreenPicture& out);
-
-ComPtr<IWICImagingFactory> CreateImagingFactory();
 
 }  // namespace pictavo

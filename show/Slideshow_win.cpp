@@ -191,7 +191,7 @@ void frmMain::Pump(Done done) {
 void frmMain::ShowSplash() {
   std::string splash = env_.splashPath.empty() ? ProgramDirectory() + "\\about.jpg" : env_.splashPath;
   const std::wstring path = Widen(splash);
-  if (!ImageFileExists(path)) return;
+  if (!OrdinaryFileExists(path)) return;
   splashDone_ = false;
   if (!DecodeVisiblePart(wic_.get(), path, screen_.width, screen_.height, picture_)) return;  // no splash
   text_.clear();
@@ -219,7 +219,7 @@ void frmMain::ShowNextImage() {
   picture_ = ScreenPicture{};
   text_.clear();
   const std::wstring path = Widen(gImagesDir + "\\" + file);
-  if (!ImageFileExists(path)) {
+  if (!OrdinaryFileExists(path)) {
     ShowText("The image file " + file + " was not found.", ShowEvent::Kind::Missing, file);
     return;
   }

@@ -58,7 +58,7 @@ class AboutForm final : public Form {
  private:
   void Form_Load() override {
     const std::wstring path = Widen(ProgramDirectory() + "\\about.jpg");
-    if (OrdinaryFilePresent(path)) LoadPicture(path);
+    if (OrdinaryFileExists(path)) LoadPicture(path);
     bPictureMissing_ = !picture_.has_value();  // a picture that cannot be decoded counts as missing
     if (!bPictureMissing_) {
       PlaceBesideOwner();

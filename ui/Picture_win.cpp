@@ -8,20 +8,11 @@
 
 namespace pictavo {
 
-bool OrdinaryFilePresent(const std::wstring& path) {
-  WIN32_FIND_DATAW data{};
-  UniqueFind find(::FindFirstFileW(path.c_str(), &data));
-  if (!find) return false;
-  return (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
-}
-
 std::optional<DecodedPicture> DecodePicture(const std::wstring& path, int32_t dpi, int32_t keepWidth,
                                             int32_t keepHeight) {
   ComScope com;  // harmless when the thread already has COM
-  ComPtr<IWICImagingFactory> factory;
-  if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                reinterpret_cast<void**>(factory.put()))))
-    return std::nullopt;
+  ComPtr<IWICImagingFactory> factory = CreateImagingFactory();
+  if (!factory) return std::nullopt;
   ComPtr<IWICBitmapDecoder> decoder;
   if (FAILED(factory.get()->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
                                                       WICDecodeMetadataCacheOnDemand, decoder.put())))
@@ -56,15 +47,8 @@ std::optional<DecodedPicture> DecodePicture(const std::wstring& path, int32_t dp
   picture.width = std::min(scaledWidth, keepWidth);
   picture.height = std::min(scaledHeight, keepHeight);
   if (picture.width <= 0 || picture.height <= 0) return std::nullopt;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = picture.width;
-  info.bmiHeader.biHeight = -picture.height;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  picture.bitmap.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  picture.bitmap = CreateTopDownDib(picture.width, picture.height, &bits);
   if (!picture.bitmap || bits == nullptr) return std::nullopt;
   const UINT stride = static_cast<UINT>(picture.width) * 4;
   const WICRect rect{0, 0, picture.width, picture.height};

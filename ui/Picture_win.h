@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/Owned_win.h"
+#include "platform/Picture_win.h"
 
 namespace pictavo {
 
@@ -24,8 +25,5 @@ std::optional<DecodedPicture> DecodePicture(const std::wstring& path, int32_t dp
                                             int32_t keepHeight);
 
 inline constexpr uint64_t kMaxPicturePixels = 64ull * 1024 * 1024;
-
-// Whether path names a present, ordinary file (not a directory, hidden or system file).
-bool OrdinaryFilePresent(const std::wstring& path);
 
 }  // namespace pictavo

@@ -1,0 +1,23 @@
+// What the show and the About boxes share for pictures: the file test, the imaging factory
+// and the 32-bit DIB sections that decoded pixels go into.
+#pragma once
+#include <windows.h>
+#include <wincodec.h>
+
+#include <string>
+
+#include "platform/Owned_win.h"
+
+namespace pictavo {
+
+// An ordinary file: exists, not a directory, neither hidden nor a system file. The path is
+// taken as it is: a name with "*" or "?" is no file, never a pattern.
+bool OrdinaryFileExists(const std::wstring& path);
+
+// The Windows Imaging Component's factory; empty when COM is not there for this thread.
+ComPtr<IWICImagingFactory> CreateImagingFactory();
+
+// A top-down 32-bit DIB section of width x height; *bits points at its pixels.
+UniqueBitmap CreateTopDownDib(int width, int height, void** bits);
+
+}  // namespace pictavo
