@@ -42,15 +42,18 @@ if [ "$arch" = i686 ]; then
   fi
 fi
 
-# A free X display number.
-disp=""
-for n in $(seq 91 160); do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then disp=$n; break; fi
-done
-[ -n "$disp" ] || { echo "no free X display" >&2; exit 1; }
-setsid Xvfb ":$disp" -screen 0 "${screen}x24" -nolisten tcp -ac </dev/null >/dev/null 2>&1 &
+# Xvfb picks a free display number itself and reports it, so that test runs started at the
+# same moment never share a screen.
+rm -f "$dir/display"
+setsid Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -ac 3>"$dir/display" </dev/null >/dev/null 2>&1 &
 echo $! >"$dir/xvfb.pid"
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$disp" ] && break; sleep 0.05; done
+disp=""
+for _ in $(seq 200); do
+  disp=$(tr -dc 0-9 <"$dir/display" 2>/dev/null || true)
+  [ -n "$disp" ] && [ -e "/tmp/.X11-unix/X$disp" ] && break
+  sleep 0.05
+done
+[ -n "$disp" ] || { echo "Xvfb did not start" >&2; exit 1; }
 
 export WINEPREFIX="$dir/prefix" DISPLAY=":$disp" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
        WINELOADER="$loader" WINEARCH=win64
