@@ -1,7 +1,7 @@
 // frmMain: the borderless, topmost, black window over every monitor on which the show runs.
-// The version class names its constants like the <windows.h> macros: it comes first.
-#include "app/OSVersion_win.h"
 #include "show/Slideshow_win.h"
+
+#include "app/OSVersion_win.h"
 
 #include <windowsx.h>
 
