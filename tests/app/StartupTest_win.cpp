@@ -68,51 +68,28 @@ TEST(OSVersionQuery, ReportsTheNtFamily) {
   EXPECT_GE(v.OSVersionMajor(), 5);
 }
 
-HWND WaitForJustSaying(DWORD pid, DWORD timeoutMs = 15000) {
-  return test::WaitForVisibleWindow(L"#32770", kJustSaying, timeoutMs, pid);
-}
-
-void PressButton(HWND dialog, const wchar_t* caption) {
-  HWND button = test::FindChildByText(dialog, caption);
-  ASSERT_NE(button, nullptr) << "no button " << Narrow(caption);
-  ::PostMessageW(button, BM_CLICK, 0, 0);
-}
-
-// Catches: a show started without collections, a notice with other words or title, and a
-// program that does not end once the notice is dismissed.
-TEST(Startup, ShowWithoutCollectionsSaysSoAndEnds) {
+// Catches: a show started without collections, a notice with other words, title or buttons,
+// a second copy that runs (or shows a second notice) while the first is open, whatever its
+// switch, and a program that does not end once the notice is dismissed.
+TEST(Startup, ShowWithoutCollectionsSaysSoAndASecondCopyEndsAtOnce) {
   ScopedSettings settings;
   TempDir images;
   settings.Set(L"ImagesDir", images.path());
-  ChildProcess scr(test::ProgramPath(), L"/s");
-  ASSERT_TRUE(scr.started());
-  HWND box = WaitForJustSaying(scr.id());
+  ChildProcess first(test::ProgramPath(), L"/s");
+  HWND box = test::WaitForVisibleWindow(L"#32770", kJustSaying, 15000, first.id());
   ASSERT_NE(box, nullptr) << "the no-collections notice did not appear";
   EXPECT_NE(test::FindChildByText(box, kNoCollections), nullptr);
   EXPECT_EQ(test::FindChildByText(box, L"Cancel"), nullptr);
-  // Nothing else of the program is on the screen: the show window never appears.
-  EXPECT_EQ(test::VisibleWindowsOf(scr.id()).size(), 1u);
+  EXPECT_EQ(test::VisibleWindowsOf(first.id()).size(), 1u);  // the show window never appears
   test::SaveScreenshotIfAsked(L"just-saying");
-  PressButton(box, L"OK");
-  EXPECT_TRUE(scr.WaitForExit(10000));
-}
-
-// Catches: a second copy that runs (or reads settings and shows a second notice) while
-// the first is open, whatever its switch.
-TEST(Startup, SecondInstanceEndsAtOnce) {
-  ScopedSettings settings;
-  TempDir images;
-  settings.Set(L"ImagesDir", images.path());
-  ChildProcess first(test::ProgramPath(), L"/S");
-  HWND box = WaitForJustSaying(first.id());
-  ASSERT_NE(box, nullptr);
   for (const wchar_t* args : {L"/S", L"/C", L"/A", L"/p 1"}) {
     ChildProcess second(test::ProgramPath(), args);
-    ASSERT_TRUE(second.started());
     EXPECT_TRUE(second.WaitForExit(10000)) << Narrow(args);
     EXPECT_TRUE(test::VisibleWindowsOf(second.id()).empty());
   }
-  PressButton(box, L"OK");
+  HWND ok = test::FindChildByText(box, L"OK");
+  ASSERT_NE(ok, nullptr);
+  ::PostMessageW(ok, BM_CLICK, 0, 0);
   EXPECT_TRUE(first.WaitForExit(10000));
 }
 
@@ -123,7 +100,6 @@ TEST(Startup, UnservedSwitchesEndWithoutAWindow) {
   settings.Set(L"ImagesDir", images.path());
   for (const wchar_t* args : {L"/p 1234", L"", L" /S", L"/x", L"S"}) {
     ChildProcess scr(test::ProgramPath(), args);
-    ASSERT_TRUE(scr.started());
     EXPECT_TRUE(scr.WaitForExit(10000)) << '"' << Narrow(args) << '"';
     EXPECT_EQ(scr.ExitCode(), DWORD{0});
     EXPECT_EQ(test::WaitForVisibleWindow(nullptr, nullptr, 0, scr.id()), nullptr);

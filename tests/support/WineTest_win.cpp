@@ -277,32 +277,15 @@ RECT Screenshot::BoundsOfNot(uint32_t background) const {
 }
 
 bool Screenshot::SaveBmp(const std::wstring& path) const {
-  const int rowBytes = (width_ * 3 + 3) & ~3;
-  BITMAPFILEHEADER file{};
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = width_;
-  header.biHeight = -height_;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof header;
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(rowBytes) * height_;
-  std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-  bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
-  std::string row(static_cast<size_t>(rowBytes), '\0');
-  for (int y = 0; y < height_; ++y) {
-    for (int x = 0; x < width_; ++x) {
-      const uint32_t p = At(x, y);
-      row[x * 3 + 0] = static_cast<char>(p & 0xFF);
-      row[x * 3 + 1] = static_cast<char>((p >> 8) & 0xFF);
-      row[x * 3 + 2] = static_cast<char>((p >> 16) & 0xFF);
-    }
-    bytes += row;
-  }
+  BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  const DWORD pixelBytes = static_cast<DWORD>(pixels_.size() * sizeof(uint32_t));
+  const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof header;
+  BITMAPFILEHEADER file{0x4D42, offset + pixelBytes, 0, 0, offset};
   UniqueFile out(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
-  return out && ::WriteFile(out.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  return out && ::WriteFile(out.get(), &file, sizeof file, &written, nullptr) &&
+         ::WriteFile(out.get(), &header, sizeof header, &written, nullptr) &&
+         ::WriteFile(out.get(), pixels_.data(), pixelBytes, &written, nullptr);
 }
 
 void SaveScreenshotIfAsked(std::wstring_view name) {

@@ -60,9 +60,7 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  bool started() const { return static_cast<bool>(process_); }
   DWORD id() const { return id_; }
-  HANDLE handle() const { return process_.get(); }
   // True when the process ended within the time.
   bool WaitForExit(DWORD timeoutMs);
   bool running() const;
@@ -96,7 +94,7 @@ class Screenshot {
   bool AllOf(int left, int top, int right, int bottom, uint32_t rgb) const;
   // The bounding box of the pixels that are not `background`; empty when there are none.
   RECT BoundsOfNot(uint32_t background) const;
-  // Saves as a 24-bit BMP (for looking at a failure).
+  // Saves as a 32-bit BMP, for a person to look at.
   bool SaveBmp(const std::wstring& path) const;
 
  private:
