@@ -29,8 +29,9 @@ void RemoveTree(const std::wstring& dir) {
   ::RemoveDirectoryW(dir.c_str());
 }
 
+// A path of the build tree as the test sees it: under Wine a Linux path lies on drive Z:.
 std::wstring LinuxToWindowsPath(std::string_view linuxPath) {
-  std::wstring path = L"Z:" + Widen(linuxPath);
+  std::wstring path = (linuxPath.starts_with('/') ? L"Z:" : L"") + Widen(linuxPath);
   for (wchar_t& c : path) {
     if (c == L'/') c = L'\\';
   }
