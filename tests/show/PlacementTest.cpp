@@ -14,10 +14,7 @@ namespace {
 // Catches: rounding instead of halving toward zero (odd differences, both signs), floor for negative
 // differences, axes mixed up, a large picture cut unequally or from the wrong place, and more kept than shows.
 TEST(PlaceCentred, CentresByTheHalvedDifferenceAndKeepsOnlyTheVisiblePart) {
-  struct Case {
-    int sw, sh, pw, ph;
-    PixelRect onScreen, source;
-  };
+  struct Case { int sw, sh, pw, ph; PixelRect onScreen, source; };
   const Case cases[] = {
       {800, 600, 640, 480, {80, 60, 640, 480}, {0, 0, 640, 480}},
       {800, 600, 1025, 768, {0, 0, 800, 600}, {112, 84, 800, 600}},

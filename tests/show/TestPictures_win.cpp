@@ -3,6 +3,8 @@
 #include <wincodec.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <source_location>
 #include <stdexcept>
 #include <vector>
 
@@ -11,8 +13,8 @@
 namespace pictavo::test {
 namespace {
 
-void Check(HRESULT hr, const char* what) {
-  if (FAILED(hr)) throw std::runtime_error(std::string("encoding a test picture failed at ") + what);
+void Check(HRESULT hr, std::source_location at = std::source_location::current()) {
+  if (FAILED(hr)) throw std::runtime_error("encoding a test picture failed on line " + std::to_string(at.line()));
 }
 
 }  // namespace
@@ -21,43 +23,36 @@ std::string EncodePicture(PictureFormat format, int width, int height, const std
                           int orientation) {
   ComScope com;
   ComPtr<IWICImagingFactory> factory;
-  Check(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory.put())),
-        "factory");
+  Check(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory.put())));
   ComPtr<IStream> stream;
-  Check(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), "stream");
+  Check(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()));
   ComPtr<IWICBitmapEncoder> encoder;
   Check(factory.get()->CreateEncoder(format == PictureFormat::Bmp ? GUID_ContainerFormatBmp : GUID_ContainerFormatJpeg,
-                                     nullptr, encoder.put()),
-        "encoder");
-  Check(encoder.get()->Initialize(stream.get(), WICBitmapEncoderNoCache), "initialize");
+                                     nullptr, encoder.put()));
+  Check(encoder.get()->Initialize(stream.get(), WICBitmapEncoderNoCache));
   ComPtr<IWICBitmapFrameEncode> frame;
   ComPtr<IPropertyBag2> options;
-  Check(encoder.get()->CreateNewFrame(frame.put(), options.put()), "frame");
-  Check(frame.get()->Initialize(options.get()), "frame initialize");
-  Check(frame.get()->SetSize(static_cast<UINT>(width), static_cast<UINT>(height)), "size");
+  Check(encoder.get()->CreateNewFrame(frame.put(), options.put()));
+  Check(frame.get()->Initialize(options.get()));
+  Check(frame.get()->SetSize(width, height));
   WICPixelFormatGUID pixelFormat = GUID_WICPixelFormat24bppBGR;
-  Check(frame.get()->SetPixelFormat(&pixelFormat), "pixel format");
-  if (pixelFormat != GUID_WICPixelFormat24bppBGR) Check(E_FAIL, "pixel format");
-  const UINT stride = (static_cast<UINT>(width) * 3 + 3) & ~3u;
-  std::vector<BYTE> pixels(static_cast<size_t>(stride) * static_cast<size_t>(height));
-  for (int y = 0; y < height; ++y) {
+  Check(frame.get()->SetPixelFormat(&pixelFormat));
+  Check(pixelFormat == GUID_WICPixelFormat24bppBGR ? S_OK : E_FAIL);
+  const UINT stride = (width * 3 + 3) & ~3u;
+  std::vector<BYTE> pixels(stride * height);
+  for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
-      const uint32_t c = rgb(x, y);
-      BYTE* p = &pixels[static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3];
-      p[0] = static_cast<BYTE>(c);
-      p[1] = static_cast<BYTE>(c >> 8);
-      p[2] = static_cast<BYTE>(c >> 16);
+      const uint32_t c = rgb(x, y);  // little-endian 0x00RRGGBB: its first three bytes are B, G, R
+      std::memcpy(&pixels[y * stride + x * 3], &c, 3);
     }
-  }
-  Check(frame.get()->WritePixels(static_cast<UINT>(height), stride, static_cast<UINT>(pixels.size()), pixels.data()),
-        "pixels");
-  Check(frame.get()->Commit(), "frame commit");
-  Check(encoder.get()->Commit(), "commit");
+  Check(frame.get()->WritePixels(height, stride, stride * height, pixels.data()));
+  Check(frame.get()->Commit());
+  Check(encoder.get()->Commit());
   HGLOBAL memory = nullptr;
-  Check(::GetHGlobalFromStream(stream.get(), &memory), "memory");
+  Check(::GetHGlobalFromStream(stream.get(), &memory));
   STATSTG stat{};
-  Check(stream.get()->Stat(&stat, STATFLAG_NONAME), "stat");
-  std::string bytes(static_cast<const char*>(::GlobalLock(memory)), static_cast<size_t>(stat.cbSize.QuadPart));
+  Check(stream.get()->Stat(&stat, STATFLAG_NONAME));
+  std::string bytes(static_cast<const char*>(::GlobalLock(memory)), stat.cbSize.QuadPart);
   ::GlobalUnlock(memory);
   if (format == PictureFormat::Jpeg && orientation != 0) {
     // APP1 "Exif": an IFD0 holding only the orientation (tag 0x0112, SHORT, one value).
@@ -71,10 +66,9 @@ std::string EncodePicture(PictureFormat format, int width, int height, const std
 }
 
 bool Near(uint32_t a, uint32_t b, int tolerance) {
-  for (int shift = 0; shift <= 16; shift += 8) {
-    const int d = static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
-    if (d > tolerance || d < -tolerance) return false;
-  }
+  for (int shift : {0, 8, 16})
+    if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
+      return false;
   return true;
 }
 
