@@ -104,5 +104,18 @@ TEST_F(ShowEndToEnd, SplashThenThePictureCentredWithABlackBorder) {
   End(L"e2e-picture", [] { test::SendKey(VK_SHIFT); });
 }
 
+// Catches: a picture larger than the screen scaled or cut unequally: the offsets are (screen - picture) / 2
+// toward zero on both axes, so with odd differences the odd pixel is lost on the right and at the bottom.
+TEST_F(ShowEndToEnd, LargerPictureCutEquallyOnAllSides) {
+  const auto rgb = [](int x, int y) { return static_cast<uint32_t>((x & 0xFF) << 16 | (y & 0xFF) << 8 | 0x40); };
+  images_.Write(L"big.bmp", test::EncodePicture(PictureFormat::Bmp, screenW_ + 201, screenH_ + 101, rgb));
+  Collection(L"One", true, {"big.bmp"});
+  const Screenshot s = Start([](const Screenshot& s) { return s.At(0, 0) != 0; });
+  EXPECT_EQ(s.At(0, 0), rgb(100, 50));
+  EXPECT_EQ(s.At(screenW_ / 2, screenH_ / 2), rgb(100 + screenW_ / 2, 50 + screenH_ / 2));
+  EXPECT_EQ(s.At(screenW_ - 1, screenH_ - 1), rgb(99 + screenW_, 49 + screenH_));
+  End(L"e2e-large", test::Click);
+}
+
 }  // namespace
 }  // namespace pictavo
