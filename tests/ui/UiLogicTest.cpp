@@ -1,11 +1,8 @@
 // The logic of messages, placement and the twips layout, without Windows.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
 
 #include "ui/FormLayout.h"
-#include "ui/Forms.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/Placement.h"
 #include "ui/Twips.h"
@@ -105,8 +102,6 @@ TEST(ControlPixelRect, ConvertsEdgesRelativeToTheFrame) {
   const FormSpec form{"t", 100, 100, {}, controls};
   EXPECT_EQ(ControlPixelRect(form, controls[0], 144), (PixelRect{2, 2, 3, 3}));
   EXPECT_EQ(ControlPixelRect(form, controls[1], 144), (PixelRect{3, 2, 5, 3}));
-  const ControlSpec& text = *std::ranges::find(MessageFormSpec().controls, int{msg::lblText}, &ControlSpec::id);
-  EXPECT_EQ(ControlPixelRect(MessageFormSpec(), text, 144), (PixelRect{96, 72, 422, 182}));
 }
 
 }  // namespace
