@@ -30,12 +30,23 @@ class ShowEndToEnd : public ::testing::Test {
     for (const std::string& f : files) text += f + "^title\r\n";
     images_.Write(name + L".IC1", text);
   }
-  // Starts the show and answers the first screen for which `ready` holds.
+  // Starts the show and answers the first settled screen for which `ready` holds.
   Screenshot Start(const std::function<bool(const Screenshot&)>& ready) {
     show_.emplace(program_, L"/S");
     EXPECT_NE(test::WaitForVisibleWindow(L"frmMain", nullptr, 20000, show_->id()), nullptr) << "no show window";
+    // A screen counts once it has stopped changing: a paint may reach the screen in parts.
     Screenshot shot;
-    EXPECT_TRUE(test::WaitUntil([&] { return ready(shot = Screenshot::Capture()); }, 10000)) << "never ready";
+    RECT last{-1, -1, -1, -1};
+    EXPECT_TRUE(test::WaitUntil(
+        [&] {
+          shot = Screenshot::Capture();
+          const RECT ink = shot.BoundsOfNot(0);
+          const bool settled = ::EqualRect(&ink, &last);
+          last = ink;
+          return settled && ready(shot);
+        },
+        10000))
+        << "never ready";
     return shot;
   }
   // Ends the running show with real input and expects it gone without an error.
