@@ -14,13 +14,15 @@ namespace {
 
 class MessageForm final : public Form {
  public:
-  explicit MessageForm(int32_t code) : Form(MessageFormSpec()), entry_(MessageFor(code)) {}
+  MessageForm(int32_t code, std::string_view detail)
+      : Form(MessageFormSpec()), entry_(MessageFor(code)), detail_(detail) {}
 
  private:
   void Form_Load() override {
     CenterForm(hwnd());
     SetControlText(msg::lblOneLiner, entry_.headline);
-    SetControlText(msg::lblText, entry_.body);
+    SetControlText(msg::lblText, detail_.empty() ? std::string(entry_.body)
+                                                 : std::string(entry_.body) + "\r\n\r\n" + detail_);
     // Read anew on every call; a missing or unreadable file leaves the box empty.
     iconPath_ = Widen(ProgramDirectory() + std::string(IconFileName(entry_.icon)));
     LoadIconFile();
@@ -49,14 +51,15 @@ class MessageForm final : public Form {
   }
 
   const MessageEntry& entry_;
+  std::string detail_;
   std::wstring iconPath_;
   UniqueIcon icon_;
 };
 
 }  // namespace
 
-void ShowMessage(int32_t code, HWND owner) {
-  MessageForm form(code);
+void ShowMessage(int32_t code, HWND owner, std::string_view detail) {
+  MessageForm form(code, detail);
   form.ShowModal(owner);
 }
 

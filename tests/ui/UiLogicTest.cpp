@@ -36,7 +36,24 @@ TEST(MessageCatalogue, EveryCodeShowsItsExactTextsAndIcon) {
       {-104, "There are no collections available.",
        "In the currently specified Images Directory, there are no image collections. Pictavo will tell you this "
        "again when the screen saver kicks in. Select a new directory to correct this.", kInfo},
-      {-99, kUnknown, kUnknownBody, kErr}, {-105, kUnknown, kUnknownBody, kErr}, {0, kUnknown, kUnknownBody, kErr},
+      {-106, "This Collection Name cannot be used.",
+       "A collection is saved in a file named after it. Please leave out the characters \\ / : * ? \" < > |, do "
+       "not end the name with a dot or a space, and avoid names Windows keeps for devices, such as CON or LPT1.", kErr},
+      {-107, "Another collection has this name.",
+       "Every collection is saved in a file named after it, so two collections cannot share a name, whatever the "
+       "letter case. Please choose another name.", kErr},
+      {-108, "This collection is full.",
+       "A collection holds at most 513 images. The files beyond that were not added. Put them into another "
+       "collection.", kErr},
+      {-109, "Some image files could not be copied.",
+       "Not every picked file could be copied into the Images Directory. Their names stay in the list; the show "
+       "will not find them until they are there.", kErr},
+      {-110, "There is no room for another collection.",
+       "An Images Directory holds at most 65 collections. Delete a collection before you create a new one.", kErr},
+      {-111, "Some collections could not be saved.",
+       "Pictavo could not write every collection file into the Images Directory. Check that the directory exists "
+       "and can be written to, then click OK again.", kErr},
+      {-99, kUnknown, kUnknownBody, kErr}, {-113, kUnknown, kUnknownBody, kErr}, {-105, kUnknown, kUnknownBody, kErr}, {0, kUnknown, kUnknownBody, kErr},
       {1, kUnknown, kUnknownBody, kErr},   {INT32_MIN, kUnknown, kUnknownBody, kErr},
   };
   for (const auto& row : rows) {

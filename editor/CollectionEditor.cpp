@@ -1,0 +1,7 @@
+#include "editor/CollectionEditor.h"
+
+namespace pictavo {
+
+CollectionInfo gEditCollection{};
+
+}  // namespace pictavo

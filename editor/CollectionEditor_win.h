@@ -1,0 +1,15 @@
+// frmCollection: the collection editor, shown modally over the settings dialog.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace pictavo {
+
+// Opens the editor on gEditCollection and returns when it has closed; an empty Name then means cancelled.
+// copyDirectory is the settings dialog's directory box as it stands: where picked files are copied and
+// where the file picker starts. editedSlot is the table slot being edited (-1 when creating), which the
+// check for a name already taken leaves out.
+void ShowCollectionEditor(HWND owner, const std::string& copyDirectory, int editedSlot);
+
+}  // namespace pictavo
