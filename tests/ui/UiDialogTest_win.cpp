@@ -10,6 +10,7 @@
 
 #include "platform/Owned_win.h"
 #include "platform/Text_win.h"
+#include "tests/support/DialogTest_win.h"
 #include "tests/support/WineTest_win.h"
 #include "ui/About_win.h"
 #include "ui/Form_win.h"
@@ -25,54 +26,12 @@ namespace {
 constexpr int32_t kDpi = PICTAVO_TEST_DPI;
 int Px(int64_t twips) { return TwipsToPixels(twips, kDpi); }
 
-// For its lifetime, hands the first visible dialog of this thread to the handler (polled by a
-// thread timer) and expects the owner disabled meanwhile; at the end, that exactly one dialog came and
-// was destroyed within eight seconds, and the owner is enabled and active again. Past the eight
-// seconds it closes every visible dialog, so that a failing test ends.
-struct DialogDriver {
-  DialogDriver(HWND owner, std::function<void(HWND)> handler) : owner(owner), handler(std::move(handler)) {
-    current = this;
-  }
-  ~DialogDriver() {
-    ::KillTimer(nullptr, timer);
-    EXPECT_EQ(handled, 1) << "dialogs shown";
-    EXPECT_FALSE(timedOut || ::IsWindow(last)) << "the dialog did not close, or was left behind";
-    EXPECT_TRUE(!owner || (::IsWindowEnabled(owner) && ::GetActiveWindow() == owner)) << "owner disabled or inactive";
-  }
-  static BOOL CALLBACK Visit(HWND window, LPARAM) {
-    if (!::IsWindowVisible(window) || ::GetClassLongPtrW(window, GCW_ATOM) != 32770) return TRUE;  // dialogs only
-    if (current->timedOut) ::PostMessageW(window, WM_CLOSE, 0, 0);
-    if (current->timedOut || window == current->last) return TRUE;
-    current->last = window, ++current->handled;
-    EXPECT_FALSE(::IsWindowEnabled(current->owner)) << "the owner takes input meanwhile";
-    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    current->handler(window);
-    return TRUE;
-  }
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    current->timedOut = current->timedOut || ::GetTickCount() - current->start > 8000;
-    ::EnumThreadWindows(::GetCurrentThreadId(), &Visit, 0);
-  }
-  static inline DialogDriver* current = nullptr;
-  HWND owner;
-  std::function<void(HWND)> handler;
-  HWND last = nullptr;
-  int handled = 0;
-  bool timedOut = false;
-  DWORD start = ::GetTickCount();
-  UINT_PTR timer = ::SetTimer(nullptr, 0, 150, &Tick);
-};
-
-// The text of a window, or of its control with this id.
-std::string TextOf(HWND window, int id = 0) { return Narrow(test::WindowText(id ? ::GetDlgItem(window, id) : window)); }
-// A window's outer rectangle on the screen, or in the client area of `parent`.
-PixelRect RectOf(HWND window, HWND parent = nullptr) {
-  RECT r{};
-  ::GetWindowRect(window, &r);
-  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-  return {r.left, r.top, r.right, r.bottom};
-}
-void SaveShot(const std::string& what) { test::SaveScreenshotIfAsked(Widen(what + "-" + std::to_string(kDpi))); }
+using test::DialogDriver;
+using test::RectOf;
+using test::TextOf;
+void SaveShot(const std::string& what) { test::SaveShot(what, kDpi); }
+void ExpectCentred(HWND window) { test::ExpectCentred(window, kDpi); }
+using test::ExpectLayout;
 
 // A file beside the program as a test wants it: left alone, moved aside, or replaced by bytes that
 // are no picture; put back afterwards.
@@ -87,59 +46,9 @@ struct SetAside {
 };
 
 // A plain top-level window standing in for the settings dialog.
-struct OwnerWindow {
-  explicit OwnerWindow(int left) : hwnd(::CreateWindowExW(0, L"STATIC", L"Owner", WS_POPUP | WS_CAPTION | WS_VISIBLE,
-                                                           left, Px(2000), Px(6000), Px(5000), 0, 0, 0, 0)) {
-    ::SetForegroundWindow(hwnd);
-  }
-  ~OwnerWindow() { ::DestroyWindow(hwnd); }
-  HWND hwnd;
+struct OwnerWindow : test::OwnerWindow {
+  explicit OwnerWindow(int left) : test::OwnerWindow(left, Px(2000), Px(6000), Px(5000)) {}
 };
-
-// Every control where the twips table puts it at the DPI, in the table's font, its text not
-// clipped; the client area of the designed size.
-void ExpectLayout(HWND dialog, const FormSpec& spec, int32_t dpi) {
-  RECT client{};
-  ::GetClientRect(dialog, &client);
-  EXPECT_EQ((PixelRect{0, 0, client.right, client.bottom}), ClientPixelRect(spec, dpi));
-  for (const ControlSpec& c : spec.controls) {
-    HWND control = ::GetDlgItem(dialog, c.id);
-    ASSERT_NE(control, nullptr) << c.id;
-    const PixelRect want = ControlPixelRect(spec, c, dpi);
-    EXPECT_EQ(RectOf(control, dialog), want) << c.id;
-    if (c.kind != ControlKind::Label && c.kind != ControlKind::Button) continue;
-    const FontSpec& f = c.font != nullptr ? *c.font : spec.font;
-    const auto hfont = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
-    LOGFONTW lf{};
-    ::GetObjectW(hfont, sizeof lf, &lf);
-    EXPECT_TRUE(Narrow(lf.lfFaceName) == f.face && lf.lfHeight == -PointsToPixels(f.points, dpi) &&
-                (lf.lfWeight >= FW_BOLD) == f.bold && (lf.lfItalic != 0) == f.italic) << "font of " << c.id;
-    // The text wrapped as the control wraps it; a last line without descenders may lose the
-    // empty space below its baseline, nothing else.
-    const std::wstring text = test::WindowText(control);
-    const bool button = c.kind == ControlKind::Button;
-    const bool descenders = text.find_first_of(L"gjpqy,;()[]{}|/@Q") != text.npos;
-    WindowDc dc(control);
-    SelectScope select(dc.get(), hfont);
-    RECT need{0, 0, want.Width() - (button ? 8 : 0), 0};
-    ::DrawTextW(dc.get(), text.c_str(), -1, &need, DT_CALCRECT | (button ? DT_SINGLELINE : DT_WORDBREAK));
-    TEXTMETRICW metrics{};
-    ::GetTextMetricsW(dc.get(), &metrics);
-    EXPECT_TRUE(need.right <= want.Width() - (button ? 8 : 0) &&
-                need.bottom - (descenders ? 0 : metrics.tmDescent) <= want.Height()) << "clipped: " << Narrow(text);
-  }
-}
-
-// The window where CenterForm puts it: from its outer size and the whole primary screen.
-void ExpectCentred(HWND window) {
-  EXPECT_EQ(WindowDpi(window), kDpi) << "the test prefix does not run at the intended DPI";
-  const PixelRect r = RectOf(window);
-  const auto edge = [](int screen, int size) {
-    return Px(CenteredEdge(PixelsToTwips(screen, kDpi), PixelsToTwips(size, kDpi)));
-  };
-  EXPECT_EQ(r.left, edge(::GetSystemMetrics(SM_CXSCREEN), r.Width()));
-  EXPECT_EQ(r.top, edge(::GetSystemMetrics(SM_CYSCREEN), r.Height()));
-}
 
 // What the icon box shows a quarter in from the left, half way down: the disc of the error
 // icon ("red") or of the information icon ("blue"), or the dialog's own colour ("none").
