@@ -7,8 +7,6 @@ namespace pictavo {
 
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
-
 // Length of the valid UTF-8 sequence at text[pos] and its code point, or 0 when it is not valid
 // (overlong forms, surrogates and values above U+10FFFF are not valid).
 size_t DecodeUtf8At(std::string_view text, size_t pos, char32_t& cp) {
@@ -89,23 +87,6 @@ void AppendValue(std::string& out, std::string_view value) {
 
 }  // namespace
 
-std::string SanitizeUtf8(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t pos = 0; pos < text.size();) {
-    char32_t cp;
-    const size_t n = DecodeUtf8At(text, pos, cp);
-    if (n == 0) {
-      AppendUtf8(out, kReplacement);
-      ++pos;
-    } else {
-      out.append(text.substr(pos, n));
-      pos += n;
-    }
-  }
-  return out;
-}
-
 bool IsValidUtf8(std::string_view text) {
   for (size_t pos = 0; pos < text.size();) {
     char32_t cp;
@@ -127,7 +108,7 @@ bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::string Windows1252CodePage::AnsiToUtf8(std::string_view ansi) const {
+std::string Windows1252CodePage::Decode(std::string_view ansi) {
   std::string out;
   out.reserve(ansi.size() + ansi.size() / 8);
   for (const char c : ansi) {
@@ -136,6 +117,8 @@ std::string Windows1252CodePage::AnsiToUtf8(std::string_view ansi) const {
   }
   return out;
 }
+
+std::optional<std::string> Windows1252CodePage::AnsiToUtf8(std::string_view ansi) const { return Decode(ansi); }
 
 std::optional<std::string> Windows1252CodePage::Utf8ToAnsi(std::string_view utf8) const {
   std::string out;
@@ -163,31 +146,44 @@ void DecodeCollection(std::string_view bytes, const CodePage& codePage, Collecti
   info.Copyright.clear();
   info.InUse = false;
   info.ImageCount = 0;
+  info.Kept = KeptLines{};
   for (ImageEntry& image : info.Images) {
     image.Title.clear();
     image.File.clear();
   }
 
-  const std::string text = bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom
-                               ? SanitizeUtf8(bytes.substr(kUtf8Bom.size()))
-                               : codePage.AnsiToUtf8(bytes);
-  const std::string_view all(text);
+  const bool utf8 = bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
+  if (utf8) bytes.remove_prefix(kUtf8Bom.size());
+  // Lines are found in the bytes, before any decoding: a byte that the code page cannot place (a lead
+  // byte without its second half) must not swallow the line end. In every ANSI code page of Windows a CR
+  // byte is a CR, never the second half of a character.
+  const auto decode = [&](std::string_view raw) -> std::string {
+    if (utf8) return IsValidUtf8(raw) ? std::string(raw) : Windows1252CodePage::Decode(raw);
+    std::optional<std::string> text = codePage.AnsiToUtf8(raw);
+    return text ? std::move(*text) : Windows1252CodePage::Decode(raw);
+  };
+  const auto keep = [](std::string& kept, std::string_view line) {
+    kept.append(line);
+    kept += "\r\n";
+  };
 
   bool inImages = false;
   int count = 0;
   size_t pos = 0;
-  while (pos < all.size() && count < kMaxImages) {
+  while (pos < bytes.size()) {
     // A line ends at CR LF or at a lone CR; the last one may have no end at all.
-    size_t end = all.find('\r', pos);
-    std::string_view line;
+    const size_t end = bytes.find('\r', pos);
+    std::string_view raw;
     if (end == std::string_view::npos) {
-      line = all.substr(pos);
-      pos = all.size();
+      raw = bytes.substr(pos);
+      pos = bytes.size();
     } else {
-      line = all.substr(pos, end - pos);
+      raw = bytes.substr(pos, end - pos);
       pos = end + 1;
-      if (pos < all.size() && all[pos] == '\n') ++pos;
+      if (pos < bytes.size() && bytes[pos] == '\n') ++pos;
     }
+    const std::string text = decode(raw);
+    const std::string_view line(text);
 
     if (!inImages) {
       if (StartsWithKey(line, "NAME=")) {
@@ -200,12 +196,18 @@ void DecodeCollection(std::string_view bytes, const CodePage& codePage, Collecti
         info.InUse = TrimSpaceChars(line.substr(4)) == "YES";
       } else if (EqualsAsciiNoCase(line, "[IMAGES]")) {
         inImages = true;
+      } else if (!TrimSpaceChars(line).empty() && !EqualsAsciiNoCase(line, "[Collection Info]")) {
+        keep(info.Kept.info, line);  // a note, another key, a header with blanks around it
       }
       continue;
     }
 
     const std::string_view image = TrimSpaceChars(line);
     if (image.empty()) continue;
+    if (count == kMaxImages) {
+      keep(info.Kept.images, line);  // the record is full: the line goes back as it was
+      continue;
+    }
     ImageEntry& entry = info.Images[static_cast<size_t>(count++)];
     const size_t caret = image.find('^');
     if (caret == std::string_view::npos) {
@@ -221,14 +223,17 @@ void DecodeCollection(std::string_view bytes, const CodePage& codePage, Collecti
 std::string EncodeCollection(const CollectionInfo& info, const CodePage& codePage) {
   const int count = info.ImageCount < 0 ? 0 : info.ImageCount > kMaxImages ? kMaxImages : info.ImageCount;
   std::string text;
-  text.reserve(128 + info.Name.size() + info.Comment.size() + info.Copyright.size() + 40u * count);
+  text.reserve(128 + info.Name.size() + info.Comment.size() + info.Copyright.size() + 40u * count +
+               info.Kept.info.size() + info.Kept.images.size());
   text += "[Collection Info]\r\nNAME=";
   AppendValue(text, info.Name);
   text += "\r\nCOMMENT=";
   AppendValue(text, info.Comment);
   text += "\r\nCOPYRIGHT=";
   AppendValue(text, info.Copyright);
-  text += info.InUse ? "\r\nUSE=YES\r\n\r\n[Images]\r\n" : "\r\nUSE=NO\r\n\r\n[Images]\r\n";
+  text += info.InUse ? "\r\nUSE=YES\r\n" : "\r\nUSE=NO\r\n";
+  text += info.Kept.info;
+  text += "\r\n[Images]\r\n";
   for (int i = 0; i < count; ++i) {
     const ImageEntry& image = info.Images[static_cast<size_t>(i)];
     AppendValue(text, image.File);
@@ -236,6 +241,7 @@ std::string EncodeCollection(const CollectionInfo& info, const CodePage& codePag
     AppendValue(text, image.Title);
     text += "\r\n";
   }
+  text += info.Kept.images;
   if (std::optional<std::string> ansi = codePage.Utf8ToAnsi(text)) return std::move(*ansi);
   text.insert(0, kUtf8Bom);
   return text;
@@ -243,7 +249,7 @@ std::string EncodeCollection(const CollectionInfo& info, const CodePage& codePag
 
 bool IsPlainCollectionName(std::string_view name) {
   if (name.empty() || !IsValidUtf8(name)) return false;
-  if (name.back() == '.' || name.back() == ' ') return false;
+  if (name.front() == ' ' || name.back() == '.' || name.back() == ' ') return false;
   if (name.find_first_not_of('.') == std::string_view::npos) return false;
   size_t utf16Units = kCollectionExtension.size();
   for (size_t pos = 0; pos < name.size();) {

@@ -12,8 +12,8 @@ namespace pictavo {
 class CodePage {
  public:
   virtual ~CodePage() = default;
-  // Every byte sequence gives some text; nothing fails.
-  virtual std::string AnsiToUtf8(std::string_view ansi) const = 0;
+  // Empty when the bytes are not valid text in the code page.
+  virtual std::optional<std::string> AnsiToUtf8(std::string_view ansi) const = 0;
   // Empty when a character does not fit the code page (or the text is not valid UTF-8).
   virtual std::optional<std::string> Utf8ToAnsi(std::string_view utf8) const = 0;
 };
@@ -22,8 +22,10 @@ class CodePage {
 // stand for the control characters U+0081 ... U+009D, so every byte goes there and back unchanged.
 class Windows1252CodePage final : public CodePage {
  public:
-  std::string AnsiToUtf8(std::string_view ansi) const override;
+  std::optional<std::string> AnsiToUtf8(std::string_view ansi) const override;
   std::optional<std::string> Utf8ToAnsi(std::string_view utf8) const override;
+  // Every byte has its character here, so this never fails.
+  static std::string Decode(std::string_view ansi);
 };
 
 inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
@@ -31,18 +33,23 @@ inline constexpr std::string_view kCollectionExtension = ".IC1";
 // Larger files are not collection files; they are left alone rather than read in part.
 inline constexpr size_t kMaxCollectionFileBytes = 16u * 1024u * 1024u;
 
-// Fills `info` from the bytes of a collection file. Every field but FileName is emptied first; a file
-// with a byte-order mark is UTF-8, any other is in the ANSI code page. Never fails.
+// Fills `info` from the bytes of a collection file. Every field but FileName is emptied first. The bytes
+// are split into lines first (CR LF or a lone CR), then each line is decoded: UTF-8 in a file with a
+// byte-order mark, else the ANSI code page; a line that is not valid there is read as Windows-1252, which
+// has a character for every byte. The first 513 image lines fill Images; the lines the record has no
+// field for go to Kept. Never fails.
 void DecodeCollection(std::string_view bytes, const CodePage& codePage, CollectionInfo& info);
 
 // The bytes of the file for `info`: every line ends with CR LF. ANSI when every character fits the
 // code page, else UTF-8 with a byte-order mark. A CR inside a value would end its line early and is
-// written as a space; ImageCount is taken within 0 .. kMaxImages.
+// written as a space; ImageCount is taken within 0 .. kMaxImages. The kept lines go back where the
+// reader found them: the info lines after the USE line, the image lines after the last image.
 std::string EncodeCollection(const CollectionInfo& info, const CodePage& codePage);
 
-// True when Name + ".IC1" is a plain file name in the images directory: not empty, no path separator,
-// no character Windows forbids in names (< > : " / \ | ? * and control characters), not only dots,
-// no trailing dot or space, not a reserved device name (CON, PRN, AUX, NUL, COM0-9, LPT0-9, also with
+// True when Name + ".IC1" is a plain file name in the images directory that reads back as Name: not
+// empty, no path separator, no character Windows forbids in names (< > : " / \ | ? * and control
+// characters), not only dots, no leading space (the reader trims it), no trailing dot or space, not a
+// reserved device name (CON, PRN, AUX, NUL, COM0-9, LPT0-9, also with
 // an extension), valid UTF-8, and at most 255 UTF-16 units long.
 bool IsPlainCollectionName(std::string_view name);
 
@@ -53,8 +60,6 @@ std::string CollectionWritePath(std::string_view imagesDir, std::string_view nam
 std::string CollectionSearchPattern(std::string_view imagesDir);
 
 // UTF-8 helpers shared with the code pages.
-// The text with every invalid sequence replaced by U+FFFD.
-std::string SanitizeUtf8(std::string_view text);
 bool IsValidUtf8(std::string_view text);
 // Case-insensitive comparison for ASCII letters only.
 bool EqualsAsciiNoCase(std::string_view a, std::string_view b);

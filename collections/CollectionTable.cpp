@@ -17,6 +17,23 @@ std::string_view WithoutTrailingSeparators(std::string_view dir) {
 
 }  // namespace
 
+const std::optional<FileStamp>* CollectionScan::StampFor(std::string_view fileName, const FileSystem& files) const {
+  for (const Seen& seen : stamps) {
+    if (files.SameFileName(seen.fileName, fileName)) return &seen.stamp;
+  }
+  return nullptr;
+}
+
+void CollectionScan::Record(std::string_view fileName, std::optional<FileStamp> stamp, const FileSystem& files) {
+  for (Seen& seen : stamps) {
+    if (files.SameFileName(seen.fileName, fileName)) {
+      seen = Seen{std::string(fileName), stamp};
+      return;
+    }
+  }
+  stamps.push_back(Seen{std::string(fileName), stamp});
+}
+
 bool ReadCollectionFile(const CollectionIo& io, std::string_view imagesDir, std::string_view fileName,
                         CollectionInfo& info) {
   const std::optional<std::string> bytes =
@@ -38,12 +55,17 @@ bool LoadCollections(const CollectionIo& io, std::string_view imagesDir, std::sp
   const size_t limit = std::min<size_t>(table.size(), kMaxScannedCollections);
   scan.directory = imagesDir;
   scan.fileNames.clear();
+  scan.stamps.clear();
   size_t filled = 0;
   for (const std::string& name : io.files.ListFiles(CollectionSearchPattern(imagesDir))) {
     if (filled == limit) break;
-    if (name.empty() || !ReadCollectionFile(io, imagesDir, name, table[filled])) continue;
+    if (name.empty()) continue;
+    // Taken before the read: a change made while it reads shows as a change at the rewrite.
+    std::optional<FileStamp> stamp = io.files.StampOf(CollectionReadPath(imagesDir, name));
+    if (!ReadCollectionFile(io, imagesDir, name, table[filled])) continue;
     table[filled].FileName = name;  // after the read, which leaves FileName alone
     scan.fileNames.push_back(name);
+    scan.Record(name, stamp, io.files);
     ++filled;
   }
   count = static_cast<int16_t>(filled);
@@ -60,6 +82,7 @@ SaveResult SaveCollections(const CollectionIo& io, std::string_view imagesDir, s
   if (!same(WithoutTrailingSeparators(scan.directory), WithoutTrailingSeparators(imagesDir))) {
     scan.directory = imagesDir;
     scan.fileNames.clear();
+    scan.stamps.clear();
   }
   const auto loaded = [&](std::string_view name) {
     return std::any_of(scan.fileNames.begin(), scan.fileNames.end(),
@@ -89,6 +112,17 @@ SaveResult SaveCollections(const CollectionIo& io, std::string_view imagesDir, s
 
   for (size_t i = 0; i < n; ++i) {
     if (!IsPlainCollectionName(table[i].Name)) fail(i, SaveProblem::InvalidName);
+  }
+  // A file that someone changed since the scan (a text editor, another copy of this dialog) holds what
+  // this table does not know: neither the collection read from it nor one written over it goes ahead.
+  const auto changed = [&](std::string_view name) {
+    const std::optional<FileStamp>* seen = scan.StampFor(name, fs);
+    return seen == nullptr || !seen->has_value() || fs.StampOf(CollectionReadPath(imagesDir, name)) != **seen;
+  };
+  for (size_t i = 0; i < n; ++i) {
+    if (slots[i].done) continue;
+    const bool sourceChanged = !slots[i].source.empty() && changed(slots[i].source);
+    if (sourceChanged || (loaded(slots[i].target) && changed(slots[i].target))) fail(i, SaveProblem::ChangedOnDisk);
   }
   // Collections that end in one file: the one already stored there wins, else the first in the table.
   for (size_t i = 0; i < n; ++i) {
@@ -161,6 +195,7 @@ SaveResult SaveCollections(const CollectionIo& io, std::string_view imagesDir, s
     table[i].FileName = slots[i].target;
     std::erase_if(scan.fileNames, [&](const std::string& f) { return same(f, slots[i].target); });
     scan.fileNames.push_back(slots[i].target);
+    scan.Record(slots[i].target, fs.StampOf(CollectionReadPath(imagesDir, slots[i].target)), fs);
   }
   return result;
 }
@@ -182,6 +217,9 @@ std::string DescribeSaveFailure(const SaveFailure& failure, std::span<const Coll
     case SaveProblem::WouldOverwrite:
       return who + " was not saved: its file still holds the collection " + quoted(failure.otherSlot) +
              ", which could not be saved.";
+    case SaveProblem::ChangedOnDisk:
+      return who + " was not saved: its file was changed or removed by another program after Pictavo read it. Cancel, "
+                   "then open the settings again to see the change.";
     case SaveProblem::NamesExchanged:
       return who + " was not saved: it takes the file name of the collection " + quoted(failure.otherSlot) +
              ", which takes another one of these names. Rename one of them to a new name first.";

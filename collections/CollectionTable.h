@@ -14,6 +14,13 @@
 
 namespace pictavo {
 
+// What tells one version of a file from another: its size and its last-write time.
+struct FileStamp {
+  uint64_t size = 0;
+  uint64_t writeTime = 0;
+  friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
 // The few file operations the collections need. Paths are UTF-8, in Windows form.
 class FileSystem {
  public:
@@ -25,9 +32,11 @@ class FileSystem {
   virtual std::optional<std::string> ReadWholeFile(std::string_view path, size_t maxBytes) = 0;
   // Writes the bytes to a temporary file in the same directory and then puts it in place of `path`;
   // a directory or a read-only file there is not replaced.
-  // On failure the old file (if any) is unchanged and no temporary file remains.
+  // On failure the old file (if any) is in place and unchanged, and no temporary file remains.
   virtual bool ReplaceWholeFile(std::string_view path, std::string_view bytes) = 0;
   virtual bool RemoveFile(std::string_view path) = 0;
+  // The size and last-write time of a file; empty when there is none.
+  virtual std::optional<FileStamp> StampOf(std::string_view path) = 0;
   // Anything at all under that name: a file of any kind or a directory.
   virtual bool EntryExists(std::string_view path) = 0;
   // Whether two bare names in one directory name the same file (Windows ignores letter case).
@@ -40,10 +49,19 @@ struct CollectionIo {
 };
 
 // What the last scan read: its directory and the names of the files it loaded. Only these files may
-// ever be removed by a rewrite.
+// ever be replaced or removed by a rewrite, and only while they are as the scan found them.
 struct CollectionScan {
+  struct Seen {
+    std::string fileName;
+    std::optional<FileStamp> stamp;  // as it was just before the file was read (or last written)
+  };
   std::string directory;
   std::vector<std::string> fileNames;
+  std::vector<Seen> stamps;  // by file name; a name no longer in fileNames is no longer looked at
+
+  // The stamp recorded for a file, when there is one.
+  const std::optional<FileStamp>* StampFor(std::string_view fileName, const FileSystem& files) const;
+  void Record(std::string_view fileName, std::optional<FileStamp> stamp, const FileSystem& files);
 };
 extern CollectionScan gCollectionScan;
 
@@ -69,6 +87,7 @@ enum class SaveProblem {
   SameFileAs,      // another collection (otherSlot) is written to the same file
   FileNotLoaded,   // a file of that name exists that this table did not read: it is left alone
   WouldOverwrite,  // the file still holds collection otherSlot, which could not be written
+  ChangedOnDisk,   // its file was changed (or removed) by someone else since the scan: it is left alone
   NamesExchanged,  // collections exchange file names (otherSlot is one of them): save under other names first
   WriteFailed,     // the file system refused the write
 };
@@ -87,8 +106,9 @@ struct SaveResult {
 
 // Writes every collection of slots 0 .. count - 1 to imagesDir\Name.IC1. A collection's old file
 // (its FileName, read by `scan` from this directory) is removed only after its collection was written
-// under another name, and only when no collection was written to that name. On success a slot's
-// FileName becomes the name written and `scan` follows the files on disk.
+// under another name, and only when no collection was written to that name. A file that differs from
+// what the scan saw is neither replaced nor removed. On success a slot's FileName becomes the name
+// written and `scan` follows the files on disk.
 SaveResult SaveCollections(const CollectionIo& io, std::string_view imagesDir, std::span<CollectionInfo> table,
                            int16_t count, CollectionScan& scan);
 

@@ -125,24 +125,49 @@ bool WindowsFileSystem::ReplaceWholeFile(std::string_view path, std::string_view
   constexpr DWORD kMoveFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     if (::MoveFileExW(temp.c_str(), target.c_str(), kMoveFlags)) return true;
-  } else {
-    // ReplaceFileW keeps the old file's attributes, security and creation time.
-    if (::ReplaceFileW(target.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
-      return true;
-    }
-    const DWORD error = ::GetLastError();
-    if (::MoveFileExW(temp.c_str(), target.c_str(), kMoveFlags)) return true;
-    // After these two errors the old file may already be gone: then the new one is the only copy left.
-    if ((error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) &&
-        ::GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
-      return false;
-    }
+    ::DeleteFileW(temp.c_str());
+    return false;
   }
-  ::DeleteFileW(temp.c_str());
-  return false;
+  // ReplaceFileW keeps the old file's attributes, security and creation time. It first moves the old
+  // file to the backup name, so that whatever goes wrong afterwards, the old file is still there to be
+  // put back: the collection never lives only in a temporary file.
+  const std::wstring backup = temp.substr(0, temp.size() - 4) + L".bak";
+  const bool backupExisted = ::GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (!backupExisted &&
+      replace_(target.c_str(), temp.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    ::DeleteFileW(backup.c_str());
+    return true;
+  }
+  const bool targetThere = ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+  const bool backupThere = !backupExisted && ::GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES;
+  bool placed = false;
+  if (targetThere || !backupThere) {
+    // The old file is where it was (nothing was moved, or the new one could not be renamed): a plain move
+    // may still succeed where the replace did not.
+    placed = ::MoveFileExW(temp.c_str(), target.c_str(), kMoveFlags) != 0;
+  } else {
+    // The old file was moved aside and the new one not put in its place: put the new one there, or else
+    // the old one back.
+    placed = ::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+    if (!placed) ::MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+  }
+  // Once a file is in place again the spare copies go; should nothing be in place, both stay on disk.
+  const bool targetNow = ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (backupThere && targetNow) ::DeleteFileW(backup.c_str());
+  if (!placed && targetNow) ::DeleteFileW(temp.c_str());
+  return placed;
 }
 
 bool WindowsFileSystem::RemoveFile(std::string_view path) { return ::DeleteFileW(Widen(path).c_str()) != 0; }
+
+std::optional<FileStamp> WindowsFileSystem::StampOf(std::string_view path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+  return FileStamp{static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
+                   static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32 |
+                       data.ftLastWriteTime.dwLowDateTime};
+}
 
 bool WindowsFileSystem::EntryExists(std::string_view path) {
   if (::GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
@@ -158,13 +183,17 @@ bool WindowsFileSystem::SameFileName(std::string_view a, std::string_view b) con
 WindowsAnsiCodePage::WindowsAnsiCodePage() : codePage_(::GetACP()) {}
 WindowsAnsiCodePage::WindowsAnsiCodePage(unsigned codePage) : codePage_(codePage) {}
 
-std::string WindowsAnsiCodePage::AnsiToUtf8(std::string_view ansi) const {
-  if (ansi.empty()) return {};
+std::optional<std::string> WindowsAnsiCodePage::AnsiToUtf8(std::string_view ansi) const {
+  if (ansi.empty()) return std::string();
+  if (codePage_ == CP_UTF8) return IsValidUtf8(ansi) ? std::optional(std::string(ansi)) : std::nullopt;
   const int size = static_cast<int>(ansi.size());
-  const int n = ::MultiByteToWideChar(codePage_, 0, ansi.data(), size, nullptr, 0);
-  if (n <= 0) return SanitizeUtf8(ansi);
+  // Invalid bytes (a lead byte without its second half, an unassigned byte) fail the whole text; the
+  // caller then reads it another way instead of taking replacement characters.
+  const int n = ::MultiByteToWideChar(codePage_, MB_ERR_INVALID_CHARS, ansi.data(), size, nullptr, 0);
+  if (n <= 0) return std::nullopt;
   std::wstring wide(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(codePage_, 0, ansi.data(), size, wide.data(), n);
+  if (::MultiByteToWideChar(codePage_, MB_ERR_INVALID_CHARS, ansi.data(), size, wide.data(), n) != n)
+    return std::nullopt;
   return Narrow(wide);
 }
 

@@ -97,5 +97,25 @@ TEST_F(CollectionTableTest, NameClashAndBadNameAreReportedAndNothingIsLost) {
   EXPECT_EQ(fs.writes, std::vector<std::string>{"C:\\PIC\\Holiday.IC1"});
 }
 
+// Catches a file edited by another program after the scan being overwritten at the rewrite, the old file
+// of a renamed collection removed although it was edited, the others held back too, and the program's own
+// writes mistaken for someone else's at the next rewrite.
+TEST_F(CollectionTableTest, FilesChangedSinceTheScanAreLeftAloneAndReported) {
+  AddFiles({"a", "b", "c"});
+  ASSERT_TRUE(Load());
+  EXPECT_TRUE(Save().AllWritten()) << "unchanged files are written";
+  fs.Add("C:\\PIC\\a.IC1", "NAME=a\r\nedited by hand\r\n");
+  fs.Add("C:\\PIC\\b.IC1", FileFor("b") + "x^y\r\n");
+  Slot(1).Name = "B2";  // its old file was edited: it must stay, and B2 is not written either
+  const SaveResult r = Save();
+  EXPECT_EQ(Problems(r), (std::vector{SaveProblem::ChangedOnDisk, SaveProblem::ChangedOnDisk}));
+  EXPECT_EQ(fs.Bytes("C:\\PIC\\a.IC1"), "NAME=a\r\nedited by hand\r\n");
+  EXPECT_EQ(fs.Bytes("C:\\PIC\\b.IC1"), FileFor("b") + "x^y\r\n");
+  EXPECT_FALSE(fs.Find("C:\\PIC\\B2.IC1"));
+  EXPECT_NE(DescribeSaveFailure(r.failures[0], *table).find("changed or removed by another program"), std::string::npos);
+  fs.RemoveFile("C:\\PIC\\c.IC1");
+  EXPECT_EQ(Problems(Save()).size(), 3u) << "a file removed by someone else is not brought back either";
+}
+
 }  // namespace
 }  // namespace pictavo

@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
+
+#include "platform/Owned_win.h"
 
 #include "app/Settings.h"
 #include "collections/Collections_win.h"
@@ -44,6 +47,92 @@ TEST(WindowsFileSystem, ReplaceIsAtomicAndKeepsTheOldFileOnFailure) {
   std::vector<std::string> names = fs.ListFiles(dir.Utf8() + "\\*");
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"new.IC1", "ro.IC1"})) << "no temporary file remains";
+}
+
+// Stand-ins for ReplaceFileW that fail after moving the old file aside, as it can on a real volume.
+std::wstring gBackupSeen;
+BOOL WINAPI MovesAsideThenFails(LPCWSTR replaced, LPCWSTR, LPCWSTR backup, DWORD, LPVOID, LPVOID) {
+  gBackupSeen = backup != nullptr ? backup : L"";
+  ::MoveFileW(replaced, backup);
+  ::SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+  return FALSE;
+}
+BOOL WINAPI LosesTheReplacement(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD, LPVOID, LPVOID) {
+  ::MoveFileW(replaced, backup);
+  ::DeleteFileW(replacement);
+  ::SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+  return FALSE;
+}
+
+// Catches a collection left only in a temporary file when the replace fails half way: the new file must
+// be put in place, or else the old one back, and no temporary or backup file may remain. Also a target
+// held open by another program (no delete sharing), which must leave the old file as it was.
+TEST(WindowsFileSystem, AFailedReplaceNeverLosesTheCollection) {
+  test::TempDir dir;
+  const std::string path = dir.Utf8() + "\\a.IC1";
+  const auto others = [&] {
+    std::vector<std::string> names = WindowsFileSystem().ListFiles(dir.Utf8() + "\\*");
+    std::erase(names, "a.IC1");
+    return names;
+  };
+  dir.Write(L"a.IC1", "old");
+  {
+    UniqueFile held(::CreateFileW(dir.File(L"a.IC1").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_FALSE(WindowsFileSystem().ReplaceWholeFile(path, "new"));
+  }
+  EXPECT_EQ(dir.Read(L"a.IC1"), "old");
+  EXPECT_EQ(others(), std::vector<std::string>{});
+
+  EXPECT_TRUE(WindowsFileSystem(&MovesAsideThenFails).ReplaceWholeFile(path, "new"));
+  EXPECT_FALSE(gBackupSeen.empty()) << "the replace is given a backup name";
+  EXPECT_EQ(dir.Read(L"a.IC1"), "new");
+  EXPECT_EQ(others(), std::vector<std::string>{});
+
+  EXPECT_FALSE(WindowsFileSystem(&LosesTheReplacement).ReplaceWholeFile(path, "newer"));
+  EXPECT_EQ(dir.Read(L"a.IC1"), "new") << "the old file is put back";
+  EXPECT_EQ(others(), std::vector<std::string>{});
+}
+
+// Catches a line end swallowed by a stray lead byte (932), and bytes that are not valid in the code page
+// (0xE9 under UTF-8, a lone lead byte under 932) read as replacement characters rather than as
+// Windows-1252, so that a rewrite would replace the user's letters by U+FFFD.
+TEST(WindowsAnsiCodePage, EveryLineIsReadWithoutReplacementCharacters) {
+  const struct { unsigned cp; std::string file; std::string name, comment; } rows[] = {
+      {1252, "NAME=Caf\xE9\r\nCOMMENT=\x80\x81\r\n", "Caf\xC3\xA9", "\xE2\x82\xAC\xC2\x81"},
+      {65001, "NAME=Caf\xE9\r\nCOMMENT=\xE6\x97\xA5\r\n", "Caf\xC3\xA9", "\xE6\x97\xA5"},
+      {932, "NAME=ab\x82\rCOMMENT=\x93\xFA\r\n", "ab\xE2\x80\x9A", "\xE6\x97\xA5"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.cp);
+    const WindowsAnsiCodePage cp(row.cp);
+    auto info = std::make_unique<CollectionInfo>();
+    DecodeCollection(row.file, cp, *info);
+    EXPECT_EQ(info->Name, row.name);
+    EXPECT_EQ(info->Comment, row.comment);
+    const std::string written = EncodeCollection(*info, cp);
+    EXPECT_EQ(written.find("\xEF\xBF\xBD"), std::string::npos);
+    auto again = std::make_unique<CollectionInfo>();
+    DecodeCollection(written, cp, *again);
+    EXPECT_EQ(again->Name + "|" + again->Comment, info->Name + "|" + info->Comment);
+  }
+}
+
+// Catches a collection file edited by hand while the settings dialog is open being overwritten at OK.
+TEST(CollectionsOnDisk, AFileChangedAfterTheScanIsNotOverwritten) {
+  test::TempDir dir;
+  gImagesDir = dir.Utf8();
+  dir.Write(L"a.IC1", "NAME=a\r\n[Images]\r\nx.jpg^1\r\n");
+  dir.Write(L"b.IC1", "NAME=b\r\n");
+  ASSERT_TRUE(LoadCollections());
+  dir.Write(L"a.IC1", "NAME=a\r\n[Images]\r\nx.jpg^1\r\ny.jpg^typed in an editor\r\n");
+  const SaveResult result = SaveCollections();
+  ASSERT_EQ(result.failures.size(), 1u);
+  EXPECT_EQ(result.failures[0].problem, SaveProblem::ChangedOnDisk);
+  EXPECT_EQ(gCollections[result.failures[0].slot].Name, "a");
+  EXPECT_NE(dir.Read(L"a.IC1").value_or("").find("typed in an editor"), std::string::npos);
+  EXPECT_NE(dir.Read(L"b.IC1").value_or("").find("[Collection Info]"), std::string::npos) << "b is still saved";
 }
 
 // End to end on disk: an ANSI file (0xA9) written back byte for byte, a rename to a non-ASCII name

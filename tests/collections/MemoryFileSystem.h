@@ -1,6 +1,7 @@
 // An in-memory images directory for the collection tests: files in listing order, failures to order.
 #pragma once
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,11 +14,14 @@ class MemoryFileSystem final : public FileSystem {
   struct Entry {
     std::string path, bytes;
     bool unreadable = false;
+    uint64_t version = 0;  // stands for the last-write time
   };
 
+  // Adds or overwrites a file, as another program would.
   Entry& Add(std::string_view path, std::string_view bytes = {}) {
-    if (Entry* e = Find(path)) return e->bytes = bytes, *e;
-    return entries.emplace_back(Entry{std::string(path), std::string(bytes)});
+    ++clock;
+    if (Entry* e = Find(path)) return e->bytes = bytes, e->version = clock, *e;
+    return entries.emplace_back(Entry{std::string(path), std::string(bytes), false, clock});
   }
   Entry* Find(std::string_view path) {
     for (Entry& e : entries) {
@@ -51,12 +55,17 @@ class MemoryFileSystem final : public FileSystem {
   bool RemoveFile(std::string_view path) override {
     return std::erase_if(entries, [&](const Entry& e) { return EqualsAsciiNoCase(e.path, path); }) > 0;
   }
+  std::optional<FileStamp> StampOf(std::string_view path) override {
+    const Entry* e = Find(path);
+    return e ? std::optional(FileStamp{e->bytes.size(), e->version}) : std::nullopt;
+  }
   bool EntryExists(std::string_view path) override { return Find(path) != nullptr; }
   bool SameFileName(std::string_view a, std::string_view b) const override { return EqualsAsciiNoCase(a, b); }
 
   std::vector<Entry> entries;
   std::vector<std::string> failWrites;  // paths (exact case) whose writes fail
   std::vector<std::string> writes;
+  uint64_t clock = 0;
 };
 
 }  // namespace pictavo::test
