@@ -49,6 +49,8 @@ class Form {
     return false;
   }
 
+  // Lays the controls and the window out again from the table (which a form may have changed).
+  void Relayout() { ApplyLayout(); }
   // Closes and destroys the dialog; ShowModal returns result.
   void Close(INT_PTR result = 0);
   void SetControlText(int id, std::string_view utf8);

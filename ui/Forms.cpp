@@ -16,7 +16,9 @@ constexpr std::array<ControlSpec, 5> kMessageControls{{
     {msg::Command1, K::Button, "&Done", {3120, 2040, 1215, 375}, 1},
     {msg::Picture1, K::PictureBox, "", {240, 720, 495, 495}, 2, msg::Frame1},
     {msg::lblOneLiner, K::Label, "lblOneLiner", {840, 240, 3255, 375}, 3, msg::Frame1, &kSansBold},
-    {msg::lblText, K::Label, "lblText", {840, 720, 3255, 1095}, 4, msg::Frame1},
+    // The body may name collections and files: an "&" in them is shown, not taken as an access key.
+    {msg::lblText, K::Label, "lblText", {840, 720, 3255, 1095}, 4, msg::Frame1, nullptr, TextAlign::Left,
+     0x80 /* SS_NOPREFIX */},
 }};
 
 constexpr std::array<ControlSpec, 9> kPlainAboutControls{{

@@ -100,6 +100,41 @@ TEST(MessageDialog, EveryCodeCentredWithHeadlineBodyAndIcon) {
   }
 }
 
+// Catches a body or detail cut off at the designed label height, a button left inside the grown frame or
+// outside the window, an "&" of a collection name taken as an access key, and a grown dialog not centred.
+TEST(MessageDialog, ALongBodyOrDetailGrowsTheDialogInsteadOfBeingCutOff) {
+  OwnerWindow owner(300);
+  std::string names;
+  for (int i = 0; i < 12; ++i) names += "The collection \"Rock & Roll " + std::to_string(i) + "\" was not saved. ";
+  const struct { int32_t code; std::string detail; } rows[] = {{-106, ""}, {-111, names}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.code);
+    DialogDriver driver(owner.hwnd, [&](HWND dialog) {
+      const std::string body = std::string(MessageFor(row.code).body) + (row.detail.empty() ? "" : "\r\n\r\n" + row.detail);
+      EXPECT_EQ(TextOf(dialog, msg::lblText), body);
+      HWND label = ::GetDlgItem(dialog, msg::lblText);
+      RECT have{}, need{};
+      ::GetClientRect(label, &have);
+      need.right = have.right;
+      WindowDc dc(label);
+      SelectScope font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
+      ::DrawTextW(dc.get(), Widen(body).c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+      EXPECT_LE(need.bottom, have.bottom) << "the body is cut off";
+      EXPECT_EQ(need.right <= have.right, true);
+      RECT client{};
+      ::GetClientRect(dialog, &client);
+      const PixelRect frame = RectOf(::GetDlgItem(dialog, msg::Frame1), dialog);
+      const PixelRect button = RectOf(::GetDlgItem(dialog, msg::Command1), dialog);
+      EXPECT_TRUE(button.top >= frame.bottom && button.bottom <= client.bottom);
+      EXPECT_EQ(::GetWindowLongPtrW(label, GWL_STYLE) & SS_NOPREFIX, SS_NOPREFIX);
+      ExpectCentred(dialog);
+      SaveShot("message-long" + std::to_string(row.code));
+      ::PostMessageW(dialog, WM_COMMAND, msg::Command1, 0);
+    });
+    ShowMessage(row.code, owner.hwnd, row.detail);
+  }
+}
+
 // Catches the picture box ignoring its owner's position or its own outer size, placed beside
 // an owner so far right that it runs off the screen, not filled by the picture, or not closed
 // by a click or a key (also one the dialog manager would take); the plain box not standing
