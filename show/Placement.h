@@ -50,6 +50,12 @@ class PointerWatch {
     return x != lastX_ || y != lastY_;
   }
   void Forget() { lastX_ = lastY_ = 0; }
+  // The window moved by (-dx, -dy): the recorded spot on the screen is now at (x + dx, y + dy) in it.
+  void Shift(int dx, int dy) {
+    if (lastX_ == 0 && lastY_ == 0) return;
+    lastX_ += dx;
+    lastY_ += dy;
+  }
   int LastX() const { return lastX_; }
   int LastY() const { return lastY_; }
 

@@ -13,6 +13,7 @@
 #include "platform/Text_win.h"
 #include "show/Picture_win.h"
 #include "show/PlayList.h"
+#include "show/ShowRules.h"
 
 namespace pictavo {
 
@@ -40,13 +41,32 @@ void BecomeDpiAware() {
   if (setAware) setAware();
 }
 
+// The DPI of the show's window: that of the monitor it stands on most, or the system's on older Windows.
+int WindowDpi(HWND window) {
+  using GetDpiFn = UINT(WINAPI*)(HWND);
+  static const auto getDpi = [] {
+    HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    return user32 ? reinterpret_cast<GetDpiFn>(reinterpret_cast<void*>(::GetProcAddress(user32, "GetDpiForWindow")))
+                  : nullptr;
+  }();
+  if (getDpi) {
+    if (const UINT dpi = getDpi(window)) return static_cast<int>(dpi);
+  }
+  WindowDc dc(window);
+  const int dpi = dc.get() ? ::GetDeviceCaps(dc.get(), LOGPIXELSY) : 0;
+  return dpi > 0 ? dpi : 96;
+}
+
+DisplayMetrics SystemDisplay() {
+  return {{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+           ::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN)},
+          ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+}
+
 // Hides the pointer whatever its display count was, and puts the count back afterwards.
 class HiddenPointer {
  public:
-  HiddenPointer() {
-    while (steps_ < 64 && ::ShowCursor(FALSE) >= 0) ++steps_;
-    ++steps_;
-  }
+  HiddenPointer() : steps_(HidePointerSteps([] { return ::ShowCursor(FALSE); })) {}
   void Restore() {
     for (; steps_ > 0; --steps_) ::ShowCursor(TRUE);
   }
@@ -60,7 +80,7 @@ class HiddenPointer {
 
 class frmMain {
  public:
-  explicit frmMain(const ShowEnvironment& environment) : env_(environment) {}
+  frmMain(const ShowEnvironment& environment, bool comReady) : env_(environment), comReady_(comReady) {}
   void Run();
 
  private:
@@ -75,6 +95,9 @@ class frmMain {
   void ShowNextImage();
   void ShowPicture(const std::string& file, const std::wstring& path, ShowEvent::Kind kindWhenShown);
   void ShowText(const std::string& text, ShowEvent::Kind kind, const std::string& file);
+  void PlaceText();
+  void MakeFont();
+  void Recentre(const PixelRect& oldScreen);
   void EndShow();
   void Paint();
   void Notify(ShowEvent::Kind kind, const std::string& file);
@@ -83,11 +106,16 @@ class frmMain {
   void Form_Click() { EndShow(); }
   void Form_KeyDown() { EndShow(); }
   void Form_MouseMove(int x, int y);
+  void Form_Deactivate();
+  void Form_DisplayChange();
+  void Form_DpiChanged();
   void tmrSplash_Timer() { splashDone_ = true; }
   void tmrImagePictavo_Timer();
   void tmrExitNotify_Timer();
 
   ShowEnvironment env_;
+  bool comReady_ = false;
+  bool starting_ = true;  // the window is being created and shown: losing activation does not end the show
   RandomSource* random_ = nullptr;
   ShowList list_;
   TickCounter ticks_;
@@ -106,6 +134,10 @@ class frmMain {
   POINT textAt_{};
   PixelRect box_{-1000, 0, 0, 0};
   LONGLONG changeStarted_ = 0;
+  // What stands there now, to be shown anew when the monitors change.
+  std::string shownFile_;
+  std::wstring shownPath_;
+  bool splashShown_ = false;
 };
 
 bool frmMain::Create() {
@@ -119,34 +151,26 @@ bool frmMain::Create() {
   wc.lpszClassName = kClassName;
   if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
-  int x = ::GetSystemMetrics(SM_XVIRTUALSCREEN), y = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
-  int cx = ::GetSystemMetrics(SM_CXVIRTUALSCREEN), cy = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  const int primaryWidth = ::GetSystemMetrics(SM_CXSCREEN), primaryHeight = ::GetSystemMetrics(SM_CYSCREEN);
-  if (cx <= 0 || cy <= 0) {
-    x = y = 0;
-    cx = primaryWidth;
-    cy = primaryHeight;
-  }
-  screen_ = {-x, -y, primaryWidth, primaryHeight};
-  hwnd_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, kTitle, WS_POPUP, x, y, cx, cy, nullptr,
-                            nullptr, instance, this);
+  const ShowGeometry geometry = GeometryFor(env_.display ? env_.display() : SystemDisplay());
+  screen_ = geometry.primary;
+  const PixelRect& at = geometry.window;
+  hwnd_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, kTitle, WS_POPUP, at.left, at.top, at.width,
+                            at.height, nullptr, nullptr, instance, this);
   if (!hwnd_) return false;
-
-  UINT dpi = 96;
-  {
-    WindowDc dc(hwnd_);
-    if (dc.get()) dpi = static_cast<UINT>(::GetDeviceCaps(dc.get(), LOGPIXELSY));
-  }
-  font_.reset(::CreateFontW(-::MulDiv(kTextPoints, static_cast<int>(dpi), 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
-                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_SWISS, L"Arial"));
+  MakeFont();
   return true;
 }
 
+// The text's font at the window's DPI.
+void frmMain::MakeFont() {
+  font_.reset(::CreateFontW(-::MulDiv(kTextPoints, WindowDpi(hwnd_), 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_SWISS, L"Arial"));
+}
+
 void frmMain::Run() {
-  ComScope com;
   BecomeDpiAware();
-  if (com.ok()) wic_ = CreateImagingFactory();
+  if (comReady_) wic_ = env_.imagingFactory ? env_.imagingFactory() : CreateImagingFactory();
   random_ = env_.random ? env_.random : &ProcessRandom();
 
   list_ = BuildShowList(gCollections.data(), gCollectionCount, gUseAll, gRandom, *random_);
@@ -156,6 +180,7 @@ void frmMain::Run() {
   ::SetForegroundWindow(hwnd_);
   ::SetFocus(hwnd_);
   ::UpdateWindow(hwnd_);
+  starting_ = false;
   Notify(ShowEvent::Kind::WindowShown, {});
 
   ShowSplash();
@@ -197,11 +222,17 @@ void frmMain::ShowSplash() {
   text_.clear();
   box_ = {screen_.left + CenterOffset(screen_.width, picture_.width),
           screen_.top + CenterOffset(screen_.height, picture_.height), picture_.width, picture_.height};
+  shownFile_ = splash;
+  shownPath_ = path;
+  splashShown_ = true;
   Repaint();
   Notify(ShowEvent::Kind::Splash, splash);
   ::SetTimer(hwnd_, tmrSplash, env_.splashMs, nullptr);
   Pump([this] { return splashDone_ || gStopShow; });
   ::KillTimer(hwnd_, tmrSplash);
+  splashShown_ = false;
+  shownFile_.clear();
+  shownPath_.clear();
   picture_ = ScreenPicture{};  // the box keeps its place until the next picture moves it
   Repaint();
   Notify(ShowEvent::Kind::SplashEnded, splash);
@@ -218,8 +249,10 @@ void frmMain::ShowNextImage() {
   box_.left = -1000;
   picture_ = ScreenPicture{};
   text_.clear();
+  // Only a file below the images directory is one of the collection's: anything else (another drive,
+  // "..", a device that may never answer a read) is as good as missing.
   const std::wstring path = Widen(gImagesDir + "\\" + file);
-  if (!OrdinaryFileExists(path)) {
+  if (!IsPathBelowImagesDir(file) || !OrdinaryFileExists(path)) {
     ShowText("The image file " + file + " was not found.", ShowEvent::Kind::Missing, file);
     return;
   }
@@ -227,6 +260,8 @@ void frmMain::ShowNextImage() {
 }
 
 void frmMain::ShowPicture(const std::string& file, const std::wstring& path, ShowEvent::Kind kindWhenShown) {
+  shownFile_ = file;
+  shownPath_ = path;
   if (!DecodeVisiblePart(wic_.get(), path, screen_.width, screen_.height, picture_)) {
     ShowText("The image file " + file + " could not be displayed.", ShowEvent::Kind::Undecodable, file);
     return;
@@ -240,6 +275,15 @@ void frmMain::ShowPicture(const std::string& file, const std::wstring& path, Sho
 void frmMain::ShowText(const std::string& text, ShowEvent::Kind kind, const std::string& file) {
   picture_ = ScreenPicture{};
   text_ = Widen(text);
+  shownFile_ = file;
+  shownPath_.clear();
+  PlaceText();
+  Repaint();
+  Notify(kind, file);
+}
+
+// The text centred on the primary monitor in the current font.
+void frmMain::PlaceText() {
   box_ = screen_;
   SIZE extent{};
   {
@@ -249,8 +293,33 @@ void frmMain::ShowText(const std::string& text, ShowEvent::Kind kind, const std:
   }
   const TextOrigin origin = CenterText(box_.width, box_.height, extent.cx, extent.cy);
   textAt_ = {box_.left + origin.x, box_.top + origin.y};
+}
+
+// The picture or text centred again on screen_, which was oldScreen: the picture is decoded again only
+// when the new primary monitor shows another part of it.
+void frmMain::Recentre(const PixelRect& oldScreen) {
+  if (picture_.bitmap) {
+    const Placement before = PlaceCentred(oldScreen.width, oldScreen.height, picture_.width, picture_.height);
+    const Placement after = PlaceCentred(screen_.width, screen_.height, picture_.width, picture_.height);
+    if (before.source == after.source) {
+      picture_.onScreen = after.onScreen;
+      box_ = {screen_.left + CenterOffset(screen_.width, picture_.width),
+              screen_.top + CenterOffset(screen_.height, picture_.height), picture_.width, picture_.height};
+    } else if (splashShown_) {
+      if (!DecodeVisiblePart(wic_.get(), shownPath_, screen_.width, screen_.height, picture_)) picture_ = {};
+      box_ = {screen_.left + CenterOffset(screen_.width, picture_.width),
+              screen_.top + CenterOffset(screen_.height, picture_.height), picture_.width, picture_.height};
+    } else {
+      ShowPicture(std::string(shownFile_), std::wstring(shownPath_), ShowEvent::Kind::Recentred);
+      return;
+    }
+  } else if (!text_.empty()) {
+    PlaceText();
+  } else {
+    box_.left = -1000;  // nothing stands there
+  }
   Repaint();
-  Notify(kind, file);
+  Notify(ShowEvent::Kind::Recentred, shownFile_);
 }
 
 void frmMain::Repaint() {
@@ -296,6 +365,9 @@ void frmMain::Notify(ShowEvent::Kind kind, const std::string& file) {
 
 void frmMain::EndShow() {
   gStopShow = true;
+  // Wakes the pump, which sees the flag only when a message is posted: a message sent to the window
+  // (activation, WM_CLOSE) is handled without one.
+  ::PostMessageW(hwnd_, WM_NULL, 0, 0);
   const OSVersion version = QueryOSVersion();
 #pragma push_macro("VER_PLATFORM_WIN32_NT")
 #undef VER_PLATFORM_WIN32_NT
@@ -308,6 +380,36 @@ void frmMain::EndShow() {
 void frmMain::Form_MouseMove(int x, int y) {
   if (box_.Contains(x, y)) return;  // the picture does not watch the pointer
   if (pointer_.Move(x, y)) EndShow();
+}
+
+// Another window took the foreground: keys typed now are meant for it, so the show ends, as on input.
+void frmMain::Form_Deactivate() {
+  if (!starting_) EndShow();
+}
+
+// A resolution changed, or a monitor came or went: the window covers the new virtual screen and what
+// stands there is centred on the new primary monitor.
+void frmMain::Form_DisplayChange() {
+  const ShowGeometry geometry = GeometryFor(env_.display ? env_.display() : SystemDisplay());
+  RECT old{};
+  ::GetWindowRect(hwnd_, &old);
+  const PixelRect oldScreen = screen_;
+  screen_ = geometry.primary;
+  const PixelRect& at = geometry.window;
+  // The pointer stands still while the window moves under it: not a move that ends the show.
+  pointer_.Shift(old.left - at.left, old.top - at.top);
+  ::SetWindowPos(hwnd_, HWND_TOPMOST, at.left, at.top, at.width, at.height, SWP_NOACTIVATE);
+  Recentre(oldScreen);
+}
+
+// The window's DPI changed (the scaling of its monitor): the text takes the new size. The window keeps
+// covering the virtual screen, whatever size Windows suggests.
+void frmMain::Form_DpiChanged() {
+  MakeFont();
+  if (!text_.empty()) {
+    PlaceText();
+    Repaint();
+  }
 }
 
 void frmMain::tmrImagePictavo_Timer() {
@@ -359,8 +461,22 @@ LRESULT frmMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == tmrImagePictavo) tmrImagePictavo_Timer();
       if (wParam == tmrExitNotify) tmrExitNotify_Timer();
       return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) Form_Deactivate();
+      break;
+    case WM_ACTIVATEAPP:
+    case WM_NCACTIVATE:
+      if (!wParam) Form_Deactivate();
+      break;
+    case WM_DISPLAYCHANGE:
+      Form_DisplayChange();
+      return 0;
+    case WM_DPICHANGED:
+      Form_DpiChanged();
+      return 0;
     case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_MONITORPOWER) return 0;
+      // No other screen saver while this one runs; turning the monitors off is Windows' to do.
+      if ((wParam & 0xFFF0) == SC_SCREENSAVE) return 0;
       break;
     case WM_CLOSE:
       EndShow();  // the exit timer destroys the window once the show has wound down
@@ -381,7 +497,9 @@ void RunShow() { RunShowWith(ShowEnvironment{}); }
 
 void RunShowWith(const ShowEnvironment& environment) {
   gStopShow = false;
-  frmMain window(environment);
+  // COM outlives the window object, and with it every COM object the show holds.
+  ComScope com;
+  frmMain window(environment, com.ok());
   window.Run();
 }
 

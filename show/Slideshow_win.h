@@ -1,12 +1,15 @@
 // The full-screen show: runs until input ends it, then returns.
 #pragma once
 #include <windows.h>
+#include <wincodec.h>
 
 #include <functional>
 #include <string>
 
 #include "app/Random.h"
+#include "platform/Owned_win.h"
 #include "show/Placement.h"
+#include "show/ShowRules.h"
 
 namespace pictavo {
 
@@ -17,7 +20,8 @@ void RunShow();
 
 // What the show has just put on the screen, for those who watch it (tests, the benchmark).
 struct ShowEvent {
-  enum class Kind { WindowShown, Splash, SplashEnded, Picture, Missing, Undecodable, Ended };
+  // Recentred: the same picture or text stands anew after a change of the monitors or their scaling.
+  enum class Kind { WindowShown, Splash, SplashEnded, Picture, Missing, Undecodable, Ended, Recentred };
   Kind kind = Kind::WindowShown;
   std::string file;  // the entry's File (or the splash path)
   PixelRect box;     // where the picture or text box stands, in the window's pixels
@@ -26,13 +30,16 @@ struct ShowEvent {
 };
 
 // RunShow with its surroundings given: where the splash is, how long the timers run, which random
-// numbers it draws, and who is told about each change. RunShow uses the defaults.
+// numbers it draws, who is told about each change, the monitors and the imaging factory. RunShow uses
+// the defaults.
 struct ShowEnvironment {
   std::string splashPath;  // empty: "about.jpg" beside the program
   UINT tickMs = 1000;
   UINT splashMs = 5000;
   RandomSource* random = nullptr;  // null: the process's generator
   std::function<void(const ShowEvent&)> onEvent;
+  std::function<DisplayMetrics()> display;  // null: what the system reports
+  std::function<ComPtr<IWICImagingFactory>()> imagingFactory;  // null: the Windows Imaging Component's
 };
 void RunShowWith(const ShowEnvironment& environment);
 

@@ -32,13 +32,18 @@ TEST(PlaceCentred, CentresByTheHalvedDifferenceAndKeepsOnlyTheVisiblePart) {
 }
 
 // Catches: the first move ending the show, (0, 0) taken as a recorded position, a move back to the
-// recorded spot ending it, and the recorded position updated by later moves.
+// recorded spot ending it, the recorded position updated by later moves, and the window's move over the
+// monitors taken for a move of the pointer.
 TEST(PointerWatch, FirstMoveRecordsAndAMoveElsewhereEnds) {
   PointerWatch w;
   const struct { int x, y; bool ends; } moves[] = {
       {0, 0, false}, {0, 0, false}, {300, 200, false}, {300, 200, false}, {301, 200, true}, {300, 199, true},
       {300, 200, false}, {0, 0, true}};
   for (const auto& m : moves) EXPECT_EQ(w.Move(m.x, m.y), m.ends) << m.x << "," << m.y;
+  // The window moved 300 left and 50 up under a pointer that stood still: the same spot, not a move.
+  w.Shift(300, 50);
+  EXPECT_FALSE(w.Move(600, 250));
+  EXPECT_TRUE(w.Move(300, 200));
 }
 
 // Catches: a size check that overflows and lets an absurd header through, or refuses the photos users have.

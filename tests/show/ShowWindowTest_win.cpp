@@ -1,8 +1,12 @@
 // The show's window in this process, for what only a test inside the process can see: the pointer's
-// display count, moves over the picture, and what the show reports for turned photos and refused files.
+// display count, moves over the picture, what the show reports for turned photos and refused files, and
+// how it keeps Windows' rules for a screen saver (COM, activation, system commands, display changes).
 #include <gtest/gtest.h>
 
+#include <wincodec.h>
+
 #include <atomic>
+#include <functional>
 #include <thread>
 #include <tuple>
 #include <vector>
@@ -27,8 +31,10 @@ int CursorCount() {
 
 // One show of the files of one collection in use, no splash, on a thread of its own: what it reported and
 // the pointer display count before, during and after.
+// `adjust` may change the environment; the pointer display count starts at `pointerCount`.
 struct ShowRun {
-  explicit ShowRun(const std::vector<std::string>& files, UINT tickMs = 600000, int16_t delay = 10) {
+  explicit ShowRun(const std::vector<std::string>& files, UINT tickMs = 600000, int16_t delay = 10,
+                   const std::function<void(ShowEnvironment&)>& adjust = {}, int pointerCount = 0) {
     gCollectionCount = 1;
     gCollections[0].InUse = true;
     gCollections[0].ImageCount = files.size();
@@ -38,11 +44,19 @@ struct ShowRun {
     auto onEvent = [this](const ShowEvent& e) {
       if (e.kind == Kind::WindowShown) during = CursorCount(), window = e.window;
       pictures += e.kind == Kind::Picture;
+      changes += e.kind == Kind::Picture || e.kind == Kind::Missing || e.kind == Kind::Undecodable;
+      recentred += e.kind == Kind::Recentred;
       events.push_back(e);  // read only once the show has ended
     };
+    ShowEnvironment env;
+    env.splashPath = dir.Utf8() + "\\no-splash.jpg";
+    env.tickMs = tickMs;
+    env.onEvent = onEvent;
+    if (adjust) adjust(env);
     thread = std::thread([=, this] {
+      for (int c = CursorCount(); c < pointerCount; ++c) ::ShowCursor(TRUE);
       before = CursorCount();
-      RunShowWith({.splashPath = dir.Utf8() + "\\no-splash.jpg", .tickMs = tickMs, .onEvent = onEvent});
+      RunShowWith(env);
       after = CursorCount();
       done = true;
     });
@@ -57,11 +71,11 @@ struct ShowRun {
       if (e.kind == kind) out.push_back(e.file);
     return out;
   }
-  bool Shown() { return test::WaitUntil([&] { return pictures > 0; }, 5000); }
+  bool Shown() { return test::WaitUntil([&] { return changes > 0; }, 5000); }
   bool Ended() { return test::WaitUntil([&] { return done.load(); }, 3000); }
 
   static inline test::TempDir dir;
-  std::atomic<int> before = 0, during = 0, after = 0, pictures = 0;
+  std::atomic<int> before = 0, during = 0, after = 0, pictures = 0, changes = 0, recentred = 0;
   std::atomic<bool> done = false;
   std::atomic<HWND> window = nullptr;
   std::vector<ShowEvent> events;
@@ -104,14 +118,135 @@ TEST(ShowWindow, RefusedFilesAreReportedAndTheShowGoesOn) {
     dir.Write(name, lying);
   }
   dir.Write(L"ok.jpg", jpeg);
-  ShowRun run({"gone.jpg", "hidden.jpg", "folder.jpg", "*.jpg", "empty.jpg", "cut.jpg", "huge.bmp", "negative.bmp",
-               "ok.jpg"}, 40, -1);
-  ASSERT_TRUE(run.Shown()) << "the show got stuck";
+  ::CreateDirectoryW(dir.File(L"2019").c_str(), nullptr);
+  dir.Write(L"2019\\in.jpg", jpeg);
+  // Lines that name something outside the images directory, or a device, even where a file exists.
+  const std::vector<std::string> outside{"2019\\..\\ok.jpg", "..\\x.jpg", "COM1", "2019\\con.jpg", "NUL",
+                                         "\\\\.\\pipe\\x", "ok.jpg:x", (dir.Utf8() + "\\ok.jpg")};
+  std::vector<std::string> files{"gone.jpg", "hidden.jpg", "folder.jpg", "*.jpg", "empty.jpg", "cut.jpg", "huge.bmp",
+                                 "negative.bmp"};
+  files.insert(files.end(), outside.begin(), outside.end());
+  files.insert(files.end(), {"2019\\in.jpg", "ok.jpg"});
+  ShowRun run(files, 40, -1);
+  ASSERT_TRUE(test::WaitUntil([&] { return run.changes >= static_cast<int>(files.size()); }, 10000))
+      << "the show got stuck";
   test::SendKey(VK_SHIFT);
   ASSERT_TRUE(run.Ended());
-  EXPECT_EQ(run.Files(Kind::Missing), (std::vector<std::string>{"gone.jpg", "hidden.jpg", "folder.jpg", "*.jpg"}));
+  std::vector<std::string> missing{"gone.jpg", "hidden.jpg", "folder.jpg", "*.jpg"};
+  missing.insert(missing.end(), outside.begin(), outside.end());
+  EXPECT_EQ(run.Files(Kind::Missing), missing);
+  EXPECT_EQ(run.Files(Kind::Picture), (std::vector<std::string>{"2019\\in.jpg", "ok.jpg"}));
   EXPECT_EQ(run.Files(Kind::Undecodable),
             (std::vector<std::string>{"empty.jpg", "cut.jpg", "huge.bmp", "negative.bmp"}));
+}
+
+// Stands in for the imaging factory in a show that decodes nothing, so only Release is called on it.
+// Its last release records whether COM was still set up on the show's thread at that moment.
+struct FactoryWatch : IUnknown {
+  static inline std::atomic<int> releasedWithCom = -1;  // -1: not released
+  ULONG refs = 1;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    if (--refs > 0) return refs;
+    const HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    releasedWithCom = hr == S_FALSE;  // S_OK: COM had been torn down already
+    if (SUCCEEDED(hr)) ::CoUninitialize();
+    return 0;
+  }
+};
+
+// The system commands that reached the default window procedure (which tells the CBT hook about each);
+// none is carried out.
+std::vector<WPARAM> gDefaultCommands;
+LRESULT CALLBACK SeeDefaultCommands(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_SYSCOMMAND) {
+    gDefaultCommands.push_back(wParam & 0xFFF0);
+    return 1;
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Catches: the imaging factory released after COM is torn down; a pointer display count of 64 or more
+// put back one step wrong; the monitors kept on (SC_MONITORPOWER swallowed) or another screen saver
+// started (SC_SCREENSAVE passed on); and a show that stays up when another window takes the foreground.
+TEST(ShowWindow, KeepsWindowsRulesForAScreenSaver) {
+  static FactoryWatch factory;
+  FactoryWatch::releasedWithCom = -1;
+  ShowRun run({"gone.jpg"}, 600000, 10, [](ShowEnvironment& env) {
+    env.imagingFactory = [] { return ComPtr<IWICImagingFactory>(reinterpret_cast<IWICImagingFactory*>(&factory)); };
+  }, 70);
+  ASSERT_TRUE(run.Shown());
+  ::Sleep(300);  // the show has settled in the foreground
+  const DWORD showThread = ::GetWindowThreadProcessId(run.window, nullptr);
+  HHOOK hook = ::SetWindowsHookExW(WH_CBT, &SeeDefaultCommands, nullptr, showThread);
+  ASSERT_NE(hook, nullptr);
+  gDefaultCommands.clear();
+  ::SendMessageW(run.window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+  ::SendMessageW(run.window, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
+  ::UnhookWindowsHookEx(hook);
+  EXPECT_EQ(gDefaultCommands, (std::vector<WPARAM>{SC_MONITORPOWER}));
+  EXPECT_FALSE(run.done) << "a system command ended the show";
+
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ::DefWindowProcW;
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"ShowTestOther";
+  ::RegisterClassW(&wc);
+  HWND other = ::CreateWindowExW(WS_EX_TOPMOST, L"ShowTestOther", L"other", WS_POPUP | WS_VISIBLE, 10, 10, 200, 100,
+                                 nullptr, nullptr, wc.hInstance, nullptr);
+  ::SetForegroundWindow(other);
+  EXPECT_TRUE(test::WaitUntil([&] {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    return run.done.load();
+  }, 3000)) << "another window in the foreground did not end the show";
+  ::DestroyWindow(other);
+  ASSERT_TRUE(run.Ended());
+  EXPECT_EQ(run.before, 70);
+  EXPECT_LT(run.during, 0) << "the pointer was not hidden";
+  EXPECT_EQ(run.after, 70) << "the pointer display count changed";
+  EXPECT_EQ(FactoryWatch::releasedWithCom, 1) << "the factory was released after COM was torn down";
+}
+
+// Catches: a display change that leaves the window at the old virtual screen, the picture or text
+// centred on the old primary monitor, or the window's move taken for a move of the pointer.
+TEST(ShowWindow, DisplayChangeCoversTheNewScreenAndCentresOnTheNewPrimary) {
+  const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+  ShowRun::dir.Write(L"a.bmp", test::Plain(PictureFormat::Bmp, 200, 100, 0x3060FF));
+  static std::atomic<bool> changed = false;
+  changed = false;
+  // A second monitor to the left and above; a smaller primary.
+  const DisplayMetrics after{{-300, -40, w + 300, h + 40}, w - 120, h - 60};
+  for (const char* file : {"a.bmp", "gone.jpg"}) {
+    test::MovePointer(30, 30);
+    ShowRun run({file}, 600000, 10, [&](ShowEnvironment& env) {
+      env.display = [=] { return changed ? after : DisplayMetrics{{0, 0, w, h}, w, h}; };
+    });
+    ASSERT_TRUE(run.Shown()) << file;
+    changed = true;
+    ::SendMessageW(run.window, WM_DISPLAYCHANGE, 32, MAKELPARAM(w - 120, h - 60));
+    ASSERT_TRUE(test::WaitUntil([&] { return run.recentred > 0; }, 3000)) << file;
+    RECT at{};
+    ::GetWindowRect(run.window, &at);
+    EXPECT_TRUE(at.left == -300 && at.top == -40 && at.right == w && at.bottom == h) << file;
+    ::Sleep(300);
+    EXPECT_FALSE(run.done) << file << ": the display change ended the show";
+    test::SendKey(VK_SHIFT);
+    ASSERT_TRUE(run.Ended());
+    changed = false;
+    const ShowEvent& last = run.events.back().kind == Kind::Ended ? run.events[run.events.size() - 2] : run.events.back();
+    ASSERT_EQ(last.kind, Kind::Recentred) << file;
+    // The primary monitor's corner lies at (300, 40) in the window.
+    const PixelRect box = last.box;
+    if (std::string(file) == "a.bmp")
+      EXPECT_EQ(box, (PixelRect{300 + (w - 120 - 200) / 2, 40 + (h - 60 - 100) / 2, 200, 100}));
+    else
+      EXPECT_EQ(box, (PixelRect{300, 40, w - 120, h - 60}));
+  }
 }
 
 // Catches: a photo taken turned shown on its side or mirrored, its size not swapped before centring, the

@@ -1,0 +1,57 @@
+#include "show/ShowRules.h"
+
+#include <initializer_list>
+
+namespace pictavo {
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 'a' + 'A') : a[i];
+    if (x != b[i]) return false;
+  }
+  return true;
+}
+
+// Windows maps these names to devices in every directory, whatever follows the first dot, and ignores
+// spaces before that dot: "COM1", "con.jpg" and "Nul .txt" are devices. The superscript digits ¹ ² ³
+// count as digits for COM and LPT.
+bool IsDeviceName(std::string_view part) {
+  std::string_view base = part.substr(0, part.find('.'));
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  for (std::string_view device : {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"})
+    if (EqualsIgnoringCase(base, device)) return true;
+  const std::string_view port = base.substr(0, 3);
+  if (base.size() < 4 || (!EqualsIgnoringCase(port, "COM") && !EqualsIgnoringCase(port, "LPT"))) return false;
+  const std::string_view number = base.substr(3);
+  if (number.size() == 1) return number[0] >= '0' && number[0] <= '9';
+  return number == "\xC2\xB9" || number == "\xC2\xB2" || number == "\xC2\xB3";
+}
+
+}  // namespace
+
+bool IsPathBelowImagesDir(std::string_view file) {
+  if (file.empty() || IsSeparator(file.front()) || file.find(':') != std::string_view::npos) return false;
+  size_t start = 0;
+  while (start <= file.size()) {
+    size_t end = start;
+    while (end < file.size() && !IsSeparator(file[end])) ++end;
+    const std::string_view part = file.substr(start, end - start);
+    // "..", and any part of dots and spaces alone, which Windows may trim to "..".
+    const bool dotsOnly = !part.empty() && part.find_first_not_of(". ") == std::string_view::npos;
+    if ((dotsOnly && part != ".") || IsDeviceName(part)) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+ShowGeometry GeometryFor(const DisplayMetrics& metrics) {
+  const PixelRect primary{0, 0, metrics.primaryWidth, metrics.primaryHeight};
+  const PixelRect window = metrics.virtualScreen.Empty() ? primary : metrics.virtualScreen;
+  return {window, {primary.left - window.left, primary.top - window.top, primary.width, primary.height}};
+}
+
+}  // namespace pictavo

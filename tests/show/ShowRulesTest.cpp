@@ -1,0 +1,60 @@
+// Which image lines the show reads, the pointer count put back from any start, and the window over
+// the monitors.
+#include "show/ShowRules.h"
+
+#include <gtest/gtest.h>
+
+namespace pictavo {
+namespace {
+
+// Catches: a line reaching out of the images directory (a drive, the root, a server or device path, "..",
+// a stream) or naming a device (which can block the show on a read that never returns), in any part and
+// in any case, with an extension or trailing spaces; and plain names and subfolders refused with them.
+TEST(IsPathBelowImagesDir, PlainNamesAndSubfoldersOnly) {
+  const struct { const char* file; bool below; } cases[] = {
+      {"beach.jpg", true},          {"2019\\beach.jpg", true},    {"2019/07\\beach.jpg", true},
+      {".\\beach.jpg", true},       {"con2.jpg", true},           {"COM10", true},
+      {"lpt.jpg", true},            {"auxiliary.jpg", true},      {"my..photo.jpg", true},
+      {"", false},                  {"..\\beach.jpg", false},     {"2019\\..\\..\\x.jpg", false},
+      {"a/../x.jpg", false},        {"...\\x.jpg", false},        {".. \\x.jpg", false},
+      {"C:\\x.jpg", false},         {"C:x.jpg", false},           {"\\x.jpg", false},
+      {"/x.jpg", false},            {"\\\\server\\share\\x.jpg", false}, {"\\\\.\\COM1", false},
+      {"\\\\?\\C:\\x.jpg", false},  {"beach.jpg:secret", false},  {"COM1", false},
+      {"com9.jpg", false},          {"2019\\Con\\x.jpg", false},  {"nul .jpg", false},
+      {"LPT0", false},              {"aux.tar.gz", false},        {"prn", false},
+      {"COM\xC2\xB9", false},       {"CONOUT$", false},           {"x\\conin$.jpg", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsPathBelowImagesDir(c.file), c.below) << c.file;
+}
+
+// Catches: the pointer left visible or the count put back one step wrong (a cap that stops the hiding
+// loop without counting its last call, starts of 64 and above), and a loop that never ends.
+TEST(HidePointerSteps, HidesFromAnyStartAndCountsEveryStep) {
+  for (const int start : {-5, -1, 0, 1, 63, 64, 65, 70, 1000}) {
+    int count = start;
+    const int steps = HidePointerSteps([&] { return --count; });
+    EXPECT_LT(count, 0) << start;
+    EXPECT_EQ(count + steps, start) << start;
+  }
+  int calls = 0;
+  EXPECT_EQ(HidePointerSteps([&] { return ++calls, 5; }), calls);
+}
+
+// Catches: the window not over every monitor, pictures centred on the virtual screen instead of the
+// primary monitor, and no window at all when the system reports no virtual screen.
+TEST(GeometryFor, WindowOverEveryMonitorCentredOnThePrimary) {
+  const struct { DisplayMetrics metrics; ShowGeometry geometry; } cases[] = {
+      {{{0, 0, 1024, 768}, 1024, 768}, {{0, 0, 1024, 768}, {0, 0, 1024, 768}}},
+      {{{-1280, -200, 2560, 1024}, 1280, 800}, {{-1280, -200, 2560, 1024}, {1280, 200, 1280, 800}}},
+      {{{0, 0, 3200, 1200}, 1920, 1080}, {{0, 0, 3200, 1200}, {0, 0, 1920, 1080}}},
+      {{{0, 0, 0, 0}, 800, 600}, {{0, 0, 800, 600}, {0, 0, 800, 600}}},
+  };
+  for (const auto& c : cases) {
+    const ShowGeometry g = GeometryFor(c.metrics);
+    EXPECT_EQ(g.window, c.geometry.window);
+    EXPECT_EQ(g.primary, c.geometry.primary);
+  }
+}
+
+}  // namespace
+}  // namespace pictavo
