@@ -221,12 +221,14 @@ INT_PTR Form::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     }
     case WM_DPICHANGED: {
+      // Windows' rectangle keeps the dialog on the monitor that has the new DPI; a size or place of our
+      // own could take it back over the edge and make it bounce between the two.
       const auto* suggested = reinterpret_cast<const RECT*>(lParam);
       dpi_ = LOWORD(wParam) != 0 ? LOWORD(wParam) : dpi_;
-      ApplyLayout();
       if (suggested != nullptr)
-        ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      ApplyLayout(suggested == nullptr);
       OnDpiChanged();
       ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, 0);
       return TRUE;
@@ -298,7 +300,7 @@ HFONT Form::FontFor(const ControlSpec& control) const {
   return fonts_.empty() ? nullptr : fonts_[0].get();
 }
 
-void Form::ApplyLayout() {
+void Form::ApplyLayout(bool sizeWindow) {
   // New fonts first; the old ones are released only after every control has the new ones.
   std::vector<UniqueFont> fonts;
   fonts.reserve(spec_.controls.size() + 1);
@@ -320,6 +322,7 @@ void Form::ApplyLayout() {
     }
   }
 
+  if (!sizeWindow) return;
   // The designed size is the client area; the window's outer size follows from its frame.
   const PixelRect client = ClientPixelRect(spec_, dpi_);
   RECT outer{0, 0, client.right, client.bottom};

@@ -61,7 +61,8 @@ class Form {
   INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
   void SetWindowIcons();
   void CreateControls();
-  void ApplyLayout();
+  // Fonts and controls at dpi_; with sizeWindow, the window too takes its designed size.
+  void ApplyLayout(bool sizeWindow = true);
   HFONT FontFor(const ControlSpec& control) const;
 
   const FormSpec& spec_;

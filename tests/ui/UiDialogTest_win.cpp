@@ -179,9 +179,23 @@ TEST(AboutBox, PictureBesideItsOwnerOrCentredAndPlainBoxWithoutThePicture) {
   }
 }
 
+// Counts the moves and resizes a window makes while it is subclassed.
+struct PositionChanges {
+  static inline int count = 0;
+  static inline WNDPROC next = nullptr;
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_WINDOWPOSCHANGING) {
+      const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+      if ((pos->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) ++count;
+    }
+    return ::CallWindowProcW(next, hwnd, message, wParam, lParam);
+  }
+};
+
 // Catches a framework that cannot build the other dialogs' controls, a Tab order that does not
 // follow the tab positions, a label's access key that does not reach the next control, and a
-// dialog that keeps its old layout or fonts when WM_DPICHANGED moves it to another DPI.
+// dialog that keeps its old layout or fonts when WM_DPICHANGED moves it to another DPI, or that
+// does not take the rectangle Windows suggests in one move (it may bounce between two monitors).
 TEST(Framework, EveryControlKindTabOrderAccessKeysAndDpiChange) {
   enum Id : int { btnOk = 100, lblComment, txtComment, Frame, rbOne, rbTwo, chkAll, slider, lstChecks, lstFiles };
   static constexpr ControlSpec kControls[] = {
@@ -205,11 +219,24 @@ TEST(Framework, EveryControlKindTabOrderAccessKeysAndDpiChange) {
     while ((at = ::GetNextDlgTabItem(dialog, at, FALSE)) != first && at != nullptr);
     EXPECT_EQ(tabOrder, (std::vector<int>{btnOk, txtComment, rbOne, rbTwo, chkAll, slider, lstChecks, lstFiles}));
     const int32_t other = kDpi == 96 ? 144 : 96;
-    RECT suggested{};
-    ::GetWindowRect(dialog, &suggested);
+    // Elsewhere, and the designed client area at the other DPI inside the frame the dialog has now.
+    RECT outer{}, client{};
+    ::GetWindowRect(dialog, &outer);
+    ::GetClientRect(dialog, &client);
+    const PixelRect want = ClientPixelRect(kForm, other);
+    const int frameW = outer.right - outer.left - client.right, frameH = outer.bottom - outer.top - client.bottom;
+    const RECT suggested{outer.left + 37, outer.top + 23, outer.left + 37 + want.right + frameW,
+                         outer.top + 23 + want.bottom + frameH};
+    PositionChanges::count = 0;
+    PositionChanges::next = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PositionChanges::Proc)));
     ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&suggested));
+    ::SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PositionChanges::next));
     ExpectLayout(dialog, kForm, other);
-    EXPECT_EQ(RectOf(dialog).left, suggested.left);
+    RECT now{};
+    ::GetWindowRect(dialog, &now);
+    EXPECT_TRUE(::EqualRect(&now, &suggested)) << now.left << "," << now.top << " " << now.right << "," << now.bottom;
+    EXPECT_EQ(PositionChanges::count, 1);
     MSG altM{::GetFocus(), WM_SYSCHAR, 'm', 1 << 29, 0, {}};  // as the modal loop hands it to the dialog manager
     ::IsDialogMessageW(dialog, &altM);
     EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), txtComment);
