@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The show's benchmark: CPU share of a running show, change latency beside djpeg, memory for large
-# photos, and the time from start to the black screen. Median of several runs each; prints a table.
+# photos, the time from start to the black screen, and what the process holds after many changes.
+# Median of several runs each; prints a table.
 # Runs in a Wine environment of its own on a 1920x1080 screen (made with scripts/wine-fixture.sh).
 #
 #   show-bench.sh SOURCE_DIR ARCH PICTAVO_SCR BENCH_EXE DESKTOP_HOLDER_EXE WORK_DIR
@@ -8,6 +9,7 @@
 set -euo pipefail
 src=$1 arch=$2 program=$3 bench=$4 holder=$5 work=$6
 cpu_runs=${SHOW_BENCH_CPU_RUNS:-3}
+held_changes=${SHOW_BENCH_HELD_CHANGES:-3000}
 cpu_seconds=${SHOW_BENCH_CPU_SECONDS:-60}
 convert=/usr/bin/convert
 command -v djpeg >/dev/null || { echo "djpeg is missing (libjpeg-turbo-progs)" >&2; exit 1; }
@@ -111,6 +113,10 @@ for f in mp12 mp24; do
            echo "scale=1; ($t1 - $t0) / 1000000" | bc; done | median)
 done
 
+# 1b. Handles, GDI objects and memory after many changes (each followed by a display change), in process.
+held=$("$wine" "$bench" leaks "$(winpath "$work/images")" mp2.jpg "$held_changes" | tr -d '\r')
+case "$held" in held_after_changes*) ;; *) echo "$held" >&2; held="held_after_changes $held_changes n/a" ;; esac
+
 # 2. Start to black screen (a collection not in use: the show stays black).
 setting ImagesDir "$(winpath "$(make_set black NO mp12.jpg)")"
 setting Delay 10
@@ -179,4 +185,6 @@ printf '%-58s %8s MB\n' "memory showing 24 MP JPEG, steady" "$(mb "${steady[mp24
 printf '%-58s %8s MB\n' "memory showing 100 MP JPEG, peak" "$(mb "${peak[mp100]}")"
 printf '%-58s %8s MB\n' "memory showing 100 MP JPEG, steady" "$(mb "${steady[mp100]}")"
 printf '%-58s %8s ms\n' "start of the process to black screen" "$to_black"
+# handles, GDI objects (0 where the system does not count them), user objects, committed KB, after the first change and after the last
+printf '%-58s %s\n' "held after ${held_changes} changes (first last)" "$(echo "$held" | cut -d' ' -f3-)"
 printf '%-58s %8s ms\n' "input to process gone" "$to_exit"
