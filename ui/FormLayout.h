@@ -23,6 +23,8 @@ enum class ControlKind {
   TrackBar,      // slider
   PictureBox,    // a box the dialog draws itself (icons, pictures)
   Line,          // a horizontal or vertical rule, one 96-DPI pixel thick
+  DriveList,     // drop-down list of drives; its rectangle is the closed box
+  DirectoryList, // list of directories the dialog draws itself (indented rows)
 };
 
 enum class TextAlign { Left, Right, Centre };

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -86,6 +87,11 @@ ControlClass ClassOf(const ControlSpec& c) {
     case ControlKind::TrackBar: return {TRACKBAR_CLASSW, TBS_HORZ | TBS_AUTOTICKS | WS_TABSTOP, 0};
     case ControlKind::PictureBox: return {L"STATIC", SS_OWNERDRAW, 0};
     case ControlKind::Line: return {L"STATIC", SS_BLACKRECT, 0};
+    case ControlKind::DriveList: return {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
+    case ControlKind::DirectoryList:
+      return {L"LISTBOX",
+              LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP,
+              WS_EX_CLIENTEDGE};
   }
   return {L"STATIC", 0, 0};
 }
@@ -95,6 +101,29 @@ UniqueFont MakeFont(const FontSpec& font, int32_t dpi) {
                                   font.italic ? TRUE : FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                                   Widen(font.face).c_str()));
+}
+
+// A drop-down list's window is its closed box; the height it is given is that of the box with its
+// list dropped. The closed box follows the height of its field, which is fitted to the table's.
+void FitDriveList(HWND combo, const PixelRect& r) {
+  constexpr int kDroppedRows = 8;
+  ::SetWindowPos(combo, nullptr, r.left, r.top, r.Width(), r.Height() * kDroppedRows, SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT now{};
+  ::GetWindowRect(combo, &now);
+  const auto field = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+  const int closed = now.bottom - now.top;
+  if (field > 0 && closed != r.Height())
+    ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + r.Height() - closed);
+}
+
+// A directory list's rows: the font's height, at least that of a small icon, and a little air.
+void FitDirectoryRows(HWND list, HFONT font, int32_t dpi) {
+  WindowDc dc(list);
+  SelectScope select(dc.get(), font);
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(dc.get(), &metrics);
+  const int row = std::max<int>(metrics.tmHeight, TwipsToPixels(240, dpi)) + TwipsToPixels(30, dpi);
+  ::SendMessageW(list, LB_SETITEMHEIGHT, 0, row);
 }
 
 }  // namespace
@@ -315,6 +344,8 @@ void Form::ApplyLayout(bool sizeWindow) {
     const PixelRect r = ControlPixelRect(spec_, c, dpi_);
     ::SetWindowPos(control, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
     ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c)), TRUE);
+    if (c.kind == ControlKind::DriveList) FitDriveList(control, r);
+    if (c.kind == ControlKind::DirectoryList) FitDirectoryRows(control, FontFor(c), dpi_);
     if (c.kind == ControlKind::CheckList) {
       RECT client{};
       ::GetClientRect(control, &client);

@@ -10,7 +10,7 @@ struct CodedEntry {
   MessageEntry entry;
 };
 
-constexpr std::array<CodedEntry, 12> kEntries{{
+constexpr std::array<CodedEntry, 13> kEntries{{
     {-100,
      {"Please supply a Collection Name.",
       "Before we can save your collection, we ask that you please give it a name. Choose a nice one that you "
@@ -69,6 +69,11 @@ constexpr std::array<CodedEntry, 12> kEntries{{
      {"Some image files were left out.",
       "A collection file cannot keep a file name that holds the character ^. Tick Copy image files to Image "
       "Directory to copy such files under a name without it, or rename them and add them again.",
+      MessageIcon::Error}},
+    {-113,
+     {"The collection could not be deleted.",
+      "Pictavo could not remove its file from the Images Directory. Check that the file is not read-only or open "
+      "in another program, then try again.",
       MessageIcon::Error}},
 }};
 

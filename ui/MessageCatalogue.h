@@ -27,9 +27,10 @@ inline constexpr int32_t kCopiesFailed = -109;       // some picked files could 
 inline constexpr int32_t kTableFull = -110;          // no room for another collection
 inline constexpr int32_t kNotSaved = -111;           // some collection files could not be written
 inline constexpr int32_t kCaretInFileName = -112;    // picked files whose names hold "^" were left out
+inline constexpr int32_t kNotDeleted = -113;         // a collection's file could not be deleted
 }  // namespace message
 
-// Codes -100 to -104 and -106 to -112 have entries of their own; every other code gets the
+// Codes -100 to -104 and -106 to -113 have entries of their own; every other code gets the
 // generic entry.
 const MessageEntry& MessageFor(int32_t code);
 

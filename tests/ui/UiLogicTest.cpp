@@ -53,7 +53,10 @@ TEST(MessageCatalogue, EveryCodeShowsItsExactTextsAndIcon) {
       {-111, "Some collections could not be saved.",
        "Pictavo could not write every collection file into the Images Directory. Check that the directory exists "
        "and can be written to, then click OK again.", kErr},
-      {-99, kUnknown, kUnknownBody, kErr}, {-113, kUnknown, kUnknownBody, kErr}, {-105, kUnknown, kUnknownBody, kErr}, {0, kUnknown, kUnknownBody, kErr},
+      {-113, "The collection could not be deleted.",
+       "Pictavo could not remove its file from the Images Directory. Check that the file is not read-only or open "
+       "in another program, then try again.", kErr},
+      {-99, kUnknown, kUnknownBody, kErr}, {-114, kUnknown, kUnknownBody, kErr}, {-105, kUnknown, kUnknownBody, kErr}, {0, kUnknown, kUnknownBody, kErr},
       {1, kUnknown, kUnknownBody, kErr},   {INT32_MIN, kUnknown, kUnknownBody, kErr},
   };
   for (const auto& row : rows) {
