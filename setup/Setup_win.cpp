@@ -1,0 +1,265 @@
+// frmSetup: the options, the images directory and the collection list.
+#include "setup/Setup_win.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <utility>
+
+#include "app/Registry_win.h"
+#include "app/Settings.h"
+#include "collections/Collections_win.h"
+#include "editor/CollectionEditor.h"
+#include "editor/CollectionEditor_win.h"
+#include "platform/Owned_win.h"
+#include "platform/Picture_win.h"
+#include "platform/Text_win.h"
+#include "setup/Browse_win.h"
+#include "setup/CollectionList.h"
+#include "setup/SetupForms.h"
+#include "setup/SetupRules.h"
+#include "ui/About_win.h"
+#include "ui/Form_win.h"
+#include "ui/MessageCatalogue.h"
+#include "ui/MessageDialog_win.h"
+
+namespace pictavo {
+namespace {
+
+constexpr wchar_t kDeleteTitle[] = L"You Sure 'Bout That?";
+// Posted by the load handler: the message about an empty directory shows over the visible dialog.
+constexpr UINT kShowNoneFound = WM_APP + 1;
+
+// The collection list: a list view with a check box on each row.
+class ListViewRows final : public CollectionRows {
+ public:
+  explicit ListViewRows(HWND list) : list_(list) {}
+  int Count() const override { return ListView_GetItemCount(list_); }
+  void Clear() override { ListView_DeleteAllItems(list_); }
+  void Insert(int row, std::string_view text, bool ticked) override {
+    std::wstring wide = Widen(text);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.pszText = wide.data();
+    const int at = static_cast<int>(::SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (at >= 0) ListView_SetCheckState(list_, at, ticked ? TRUE : FALSE);
+  }
+  void Remove(int row) override { ListView_DeleteItem(list_, row); }
+  bool Ticked(int row) const override { return ListView_GetCheckState(list_, row) != 0; }
+  int Current() const override { return ListView_GetNextItem(list_, -1, LVNI_FOCUSED); }
+  void SetCurrent(int row) override {
+    ListView_SetItemState(list_, row, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    ListView_EnsureVisible(list_, row, FALSE);
+  }
+
+ private:
+  HWND list_;
+};
+
+class SetupForm final : public Form {
+ public:
+  explicit SetupForm(SetupHooks hooks) : Form(SetupFormSpec()), hooks_(std::move(hooks)) {}
+
+ private:
+  static TableRef Table() { return TableRef{gCollections, gCollectionCount}; }
+  ListViewRows Rows() const { return ListViewRows(Control(setup::lstCollections)); }
+
+  void Form_Load() override {
+    CenterForm(hwnd());
+    LoadSettings();
+    HWND slider = Control(setup::slDelay);
+    ::SendMessageW(slider, TBM_SETRANGE, FALSE, MAKELPARAM(kDelayMin, kDelayMax));
+    ::SendMessageW(slider, TBM_SETLINESIZE, 0, kDelaySmallStep);
+    ::SendMessageW(slider, TBM_SETPAGESIZE, 0, kDelayLargeStep);
+    ::SendMessageW(slider, TBM_SETTICFREQ, kDelayTickEvery, 0);
+    // A stored delay outside the range is taken as the slider's nearest end.
+    ::SendMessageW(slider, TBM_SETPOS, TRUE, gDelay);
+    slDelay_Change();
+    ::CheckRadioButton(hwnd(), setup::rbRandom, setup::rbSequential, gRandom ? setup::rbRandom : setup::rbSequential);
+    ::CheckDlgButton(hwnd(), setup::chkUseAll, gUseAll ? BST_CHECKED : BST_UNCHECKED);
+    SetControlText(setup::txtDir, gImagesDir);
+    sDirAtFocus_ = gImagesDir;
+    if (LoadCollections()) {
+      ListViewRows rows = Rows();
+      BuildCollectionList(Table(), rows);
+    } else {
+      EnableCollectionButtons(false);
+      ::PostMessageW(hwnd(), kShowNoneFound, 0, 0);
+    }
+  }
+
+  int Delay() const { return static_cast<int>(::SendMessageW(Control(setup::slDelay), TBM_GETPOS, 0, 0)); }
+
+  void slDelay_Change() { SetControlText(setup::lblDelay, DelayCaption(static_cast<int16_t>(Delay()))); }
+
+  void EnableCollectionButtons(bool enable) {
+    for (int id : {setup::btnEdit, setup::btnDelete}) {
+      HWND button = Control(id);
+      const bool hadFocus = ::GetFocus() == button;
+      ::EnableWindow(button, enable ? TRUE : FALSE);
+      // A disabled button must not keep the keyboard.
+      if (hadFocus && !enable) ::SendMessageW(hwnd(), WM_NEXTDLGCTL, 0, FALSE);
+    }
+  }
+
+  void txtDir_GotFocus() { sDirAtFocus_ = ControlText(setup::txtDir); }
+
+  // The directory check: a real change of the box's text, to an existing directory, rescans.
+  void txtDir_LostFocus() {
+    const DirectoryCheck check = CheckDirectory(ControlText(setup::txtDir), sDirAtFocus_, WindowsUpper, IsDirectory);
+    if (check.result == DirectoryCheck::Unchanged) return;
+    if (check.text != ControlText(setup::txtDir)) SetControlText(setup::txtDir, check.text);
+    // Checked once: leaving the box again, or Browse bringing back the same directory, changes nothing.
+    sDirAtFocus_ = check.text;
+    ListViewRows rows = Rows();
+    bool found = false;
+    if (check.result == DirectoryCheck::Found) {
+      gImagesDir = check.text;
+      found = LoadCollections();
+    } else {
+      gCollectionCount = 0;
+      gCollectionScan.fileNames.clear();  // nothing of the table comes from a file any more
+    }
+    if (found) {
+      BuildCollectionList(Table(), rows);
+    } else {
+      rows.Clear();
+    }
+    EnableCollectionButtons(found);
+  }
+
+  void btnBrowse_Click() {
+    ShowBrowse(hwnd());
+    SetControlText(setup::txtDir, gImagesDir);
+    txtDir_LostFocus();
+  }
+
+  void OpenEditor(int editedSlot) {
+    const std::string dirText = ControlText(setup::txtDir);
+    if (hooks_.openEditor) {
+      hooks_.openEditor(hwnd(), dirText, editedSlot);
+    } else {
+      ShowCollectionEditor(hwnd(), dirText, editedSlot);
+    }
+  }
+
+  void btnCreate_Click() {
+    ListViewRows rows = Rows();
+    const ListChange change = CreateCollection(Table(), rows, gEditCollection, [&](int slot) { OpenEditor(slot); });
+    if (change == ListChange::TableFull) ShowMessage(message::kTableFull, hwnd());
+    if (change == ListChange::Done) EnableCollectionButtons(true);
+  }
+
+  void btnEdit_Click() {
+    ListViewRows rows = Rows();
+    EditCollection(Table(), rows, gEditCollection, [&](int slot) { OpenEditor(slot); });
+  }
+
+  void btnDelete_Click() {
+    ListViewRows rows = Rows();
+    const CollectionFiles where{SystemCollectionIo().files, gImagesDir, gCollectionScan};
+    const ListChange change = DeleteCollection(Table(), rows, where, [&](const std::string& question) {
+      return ::MessageBoxW(hwnd(), Widen(question).c_str(), kDeleteTitle, MB_YESNO | MB_DEFBUTTON1) == IDYES;
+    });
+    if (change == ListChange::FileNotRemoved) ShowMessage(message::kNotDeleted, hwnd());
+  }
+
+  void btnSave_Click() {
+    // OK reached through its access key leaves the focus in the box, which was then never left.
+    if (::GetFocus() == Control(setup::txtDir)) txtDir_LostFocus();
+    if (gCollectionCount == 0) {
+      ShowMessage(message::kNoneAvailable, hwnd());
+      Close();
+      return;
+    }
+    SetupChoices choices;
+    choices.delay = Delay();
+    choices.random = ::IsDlgButtonChecked(hwnd(), setup::rbRandom) == BST_CHECKED;
+    choices.useAll = ::IsDlgButtonChecked(hwnd(), setup::chkUseAll) == BST_CHECKED;
+    const ListViewRows rows = Rows();
+    for (int r = 0; r < rows.Count(); ++r) choices.ticks.push_back(rows.Ticked(r));
+    choices.dirText = ControlText(setup::txtDir);
+
+    Settings settings{gDelay, gRandom, gUseAll, gImagesDir};
+    const bool create = StoreSetupChoices(choices, settings, Table());
+    gDelay = settings.delaySeconds;
+    gRandom = settings.random;
+    gUseAll = settings.useAll;
+    gImagesDir = settings.imagesDir;
+    if (create) ::CreateDirectoryW(Widen(gImagesDir).c_str(), nullptr);  // one level; failures do not matter
+    SaveSettings();
+    const SaveResult saved = SaveCollections();
+    if (!saved.AllWritten()) {
+      // What was written stays written; the dialog stays open so that nothing else is lost.
+      ShowMessage(message::kNotSaved, hwnd(), NotSavedDetail(saved, gCollections));
+      return;
+    }
+    Close();
+  }
+
+  void btnHelp_Click() {
+    const std::wstring dir = Widen(ProgramDirectory());
+    if (OrdinaryFileExists(dir + L"\\PICTAVO.HLP")) {
+      // Started in the program's directory, so that the viewer finds the file named without one.
+      std::wstring commandLine = L"WINHLP32.EXE PICTAVO.HLP";
+      STARTUPINFOW startup{};
+      startup.cb = sizeof startup;
+      startup.dwFlags = STARTF_USESHOWWINDOW;
+      startup.wShowWindow = SW_SHOWNORMAL;
+      PROCESS_INFORMATION process{};
+      if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup,
+                           &process)) {
+        const UniqueHandle processHandle(process.hProcess), threadHandle(process.hThread);
+      }
+      return;
+    }
+    // Today's Windows reads no such file: the program's own page, in the user's browser.
+    ::ShellExecuteW(hwnd(), L"open", (dir + L"\\Pictavo.htm").c_str(), nullptr, dir.c_str(), SW_SHOWNORMAL);
+  }
+
+  void OnCommand(int id, int code) override {
+    if (id == setup::txtDir) {
+      if (code == EN_SETFOCUS) txtDir_GotFocus();
+      if (code == EN_KILLFOCUS) txtDir_LostFocus();
+      return;
+    }
+    if (code != BN_CLICKED) return;
+    switch (id) {
+      case setup::btnBrowse: btnBrowse_Click(); break;
+      case setup::btnCreate: btnCreate_Click(); break;
+      case setup::btnEdit: btnEdit_Click(); break;
+      case setup::btnDelete: btnDelete_Click(); break;
+      case setup::btnAbout: ShowAbout(hwnd()); break;
+      case setup::btnHelp: btnHelp_Click(); break;
+      case setup::btnSave: btnSave_Click(); break;
+      case setup::btnCancel: Close(); break;
+      default: break;  // Enter (IDOK) and Escape (IDCANCEL) mean nothing here
+    }
+  }
+
+  bool OnMessage(UINT what, WPARAM, LPARAM lParam, LRESULT& result) override {
+    if (what == WM_HSCROLL && reinterpret_cast<HWND>(lParam) == Control(setup::slDelay)) {
+      slDelay_Change();
+      result = 0;
+      return true;
+    }
+    if (what == kShowNoneFound) {
+      ShowMessage(message::kNoneFound, hwnd());
+      return true;
+    }
+    return false;
+  }
+
+  SetupHooks hooks_;
+  std::string sDirAtFocus_;
+};
+
+}  // namespace
+
+void ShowSetup(HWND owner, SetupHooks hooks) {
+  SetupForm form(std::move(hooks));
+  form.ShowModal(owner);
+}
+
+}  // namespace pictavo
