@@ -12,6 +12,7 @@
 #include "collections/Collections_win.h"
 #include "platform/Owned_win.h"
 #include "platform/Text_win.h"
+#include "setup/Setup_win.h"
 #include "show/Slideshow_win.h"
 #include "ui/MessageDialog_win.h"
 
@@ -51,6 +52,7 @@ int FormLoad() {
       return 0;
     case StartMode::Configure:
       ::ShowCursor(TRUE);
+      ShowSetup(nullptr);
       ::ShowCursor(FALSE);
       return 0;
     case StartMode::Password:
