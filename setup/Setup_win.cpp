@@ -245,6 +245,9 @@ class SetupForm final : public Form {
       return true;
     }
     if (what == kShowNoneFound) {
+      // The dialog manager shows the dialog only once its queue is empty: show it now, below the message.
+      ::ShowWindow(hwnd(), SW_SHOWNORMAL);
+      ::UpdateWindow(hwnd());
       ShowMessage(message::kNoneFound, hwnd());
       return true;
     }

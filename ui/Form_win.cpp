@@ -108,12 +108,15 @@ UniqueFont MakeFont(const FontSpec& font, int32_t dpi) {
 void FitDriveList(HWND combo, const PixelRect& r) {
   constexpr int kDroppedRows = 8;
   ::SetWindowPos(combo, nullptr, r.left, r.top, r.Width(), r.Height() * kDroppedRows, SWP_NOZORDER | SWP_NOACTIVATE);
-  RECT now{};
-  ::GetWindowRect(combo, &now);
-  const auto field = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-  const int closed = now.bottom - now.top;
-  if (field > 0 && closed != r.Height())
+  // The field's height need not map one to one onto the box's: a few corrections at most.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    RECT now{};
+    ::GetWindowRect(combo, &now);
+    const auto field = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    const int closed = now.bottom - now.top;
+    if (field <= 0 || closed == r.Height() || field + r.Height() - closed <= 0) return;
     ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + r.Height() - closed);
+  }
 }
 
 // A directory list's rows: the font's height, at least that of a small icon, and a little air.
