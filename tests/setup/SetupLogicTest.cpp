@@ -83,14 +83,6 @@ TEST(CollectionList, RowTextAndDeleteQuestion) {
   EXPECT_EQ(DeleteQuestion(CollectionRowText(trips)), "Are you sure you want to delete the collection 'Trips - own photos");
 }
 
-// Catches rows built out of slot order, ticks not following InUse, and no current row after loading.
-TEST(CollectionList, BuildShowsEverySlotInOrderWithItsTick) {
-  Dialog d;
-  d.Load({Named("A", "x", true), Named("B"), Named("C", "", true)});
-  EXPECT_EQ(d.rows.rows, (std::vector<std::pair<std::string, bool>>{{"A - x", true}, {"B", false}, {"C", true}}));
-  EXPECT_EQ(d.rows.Current(), 0);
-}
-
 // Catches a created collection not appended ticked at the end, a cancelled editor changing the table
 // or the list, and a new collection inheriting the file or kept lines of the one edited before.
 TEST(CollectionList, CreateAppendsATickedRowAndCancelChangesNothing) {
@@ -146,6 +138,7 @@ TEST(CollectionList, EditKeepsTheRowsPlaceAndCancelKeepsTheSlot) {
                              EXPECT_EQ(d.exchange.Name, "C");
                              EXPECT_EQ(d.exchange.Images[0].File, "a.jpg");
                              EXPECT_EQ(d.exchange.Images[1].File, "stale.jpg");
+                             EXPECT_EQ(d.exchange.Kept.info, "note\r\n");
                              d.exchange.Name = "Renamed", d.exchange.Copyright = "me";
                            }),
             ListChange::Done);
@@ -263,24 +256,6 @@ TEST(CollectionList, DeleteKeepsTheCollectionWhenItsFileStaysAndNeedsACurrentRow
   empty.rows.SetCurrent(0);
   EXPECT_EQ(DeleteCollection(empty.Table(), empty.rows, s.Where(), [](const std::string&) { return true; }),
             ListChange::NoRow);
-}
-
-// Catches the images past the count overwritten, and the kept lines not travelling with the record.
-TEST(CollectionList, CopyCollectionCopiesTheRecordAndLeavesLaterImages) {
-  CollectionInfo source = Named("S", "c", true);
-  source.ImageCount = 1;
-  source.Images[0] = {"t", "a.jpg"};
-  source.Images[1] = {"x", "not-copied.jpg"};
-  source.Kept.images = "extra.jpg\r\n";
-  CollectionInfo destination;
-  destination.Images[1] = {"old", "old.jpg"};
-  CopyCollection(source, destination);
-  EXPECT_EQ(destination.Name, "S");
-  EXPECT_EQ(destination.FileName, "S.IC1");
-  EXPECT_TRUE(destination.InUse);
-  EXPECT_EQ(destination.Images[0].File, "a.jpg");
-  EXPECT_EQ(destination.Images[1].File, "old.jpg");
-  EXPECT_EQ(destination.Kept, source.Kept);
 }
 
 // Catches a trailing separator kept, a case-only change rescanning, and a file, a pattern or an empty
