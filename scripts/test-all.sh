@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the logic natively (ASan + UBSan), a short fuzz run,
-# and the Windows builds (64- and 32-bit) under Wine and Xvfb.
+# the Windows builds (64- and 32-bit) under Wine and Xvfb, and the release packages.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh || exit 1
@@ -34,6 +34,13 @@ run_preset native
 run_preset fuzz
 run_preset win64
 run_preset win32
+
+# The release packages (zips and installer), built from the two Windows builds above and installed under Wine.
+echo "=== release: package and install"
+bash tests/release/release-test.sh 2>&1 | tee "$logs/release.log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+passed=$((passed + $(grep -c '^ok ' "$logs/release.log" || true)))
+failed=$((failed + $(grep -c '^FAIL' "$logs/release.log" || true)))
 
 rm -rf "$logs"
 echo
