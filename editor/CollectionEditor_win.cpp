@@ -1,12 +1,230 @@
+// frmCollection: the collection editor.
 #include "editor/CollectionEditor_win.h"
 
+#include <algorithm>
+#include <span>
+#include <vector>
+
 #include "editor/CollectionEditor.h"
+#include "editor/ImageFilePicker_win.h"
+#include "platform/Owned_win.h"
+#include "platform/Text_win.h"
+#include "ui/Form_win.h"
+#include "ui/MessageDialog_win.h"
 
 namespace pictavo {
+namespace {
 
-// Until the editor dialog exists: creating is cancelled, editing leaves the collection as it was.
-void ShowCollectionEditor(HWND, const std::string&, int editedSlot) {
-  if (editedSlot < 0) gEditCollection.Name.clear();
+using namespace collection;
+
+std::string LowerCaseName(std::string_view name) {
+  std::wstring wide = Widen(name);
+  if (!wide.empty()) ::CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return Narrow(wide);
+}
+
+// As Windows compares file names: ordinal, letter case ignored.
+bool SameFileName(std::string_view a, std::string_view b) {
+  const std::wstring x = Widen(a), y = Widen(b);
+  return ::CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(), static_cast<int>(y.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+UniqueFile OpenForReading(const std::wstring& path) {
+  return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+// Both files read to the end with the same bytes.
+bool SameBytes(HANDLE a, HANDLE b) {
+  std::vector<char> x(64 * 1024), y(64 * 1024);
+  for (;;) {
+    DWORD nx = 0, ny = 0;
+    if (!::ReadFile(a, x.data(), static_cast<DWORD>(x.size()), &nx, nullptr) ||
+        !::ReadFile(b, y.data(), static_cast<DWORD>(y.size()), &ny, nullptr) || nx != ny)
+      return false;
+    if (nx == 0) return true;
+    if (!std::equal(x.begin(), x.begin() + nx, y.begin())) return false;
+  }
+}
+
+// Adding files with the real file system, the label and the hourglass of one dialog.
+class WindowsAddFiles final : public AddFilesPlatform {
+ public:
+  explicit WindowsAddFiles(HWND dialog) : dialog_(dialog) {}
+
+  std::string LowerCase(std::string_view name) override { return LowerCaseName(name); }
+
+  Existing Probe(std::string_view sourcePath, std::string_view destinationPath) override {
+    const std::wstring destination = Widen(destinationPath);
+    const DWORD attributes = ::GetFileAttributesW(destination.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return Existing::None;  // a copy there tells whether it can be made
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Existing::Different;
+    UniqueFile there = OpenForReading(destination);
+    UniqueFile source = OpenForReading(Widen(sourcePath));
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    if (!there || !source || !::GetFileInformationByHandle(there.get(), &a) ||
+        !::GetFileInformationByHandle(source.get(), &b))
+      return Existing::Different;  // what cannot be read is never replaced
+    const bool sameFile = a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+                          a.nFileIndexLow == b.nFileIndexLow;
+    if (sameFile) return Existing::Same;
+    if (a.nFileSizeHigh != b.nFileSizeHigh || a.nFileSizeLow != b.nFileSizeLow) return Existing::Different;
+    return SameBytes(there.get(), source.get()) ? Existing::Same : Existing::Different;
+  }
+
+  bool Copy(std::string_view sourcePath, std::string_view destinationPath) override {
+    return ::CopyFileW(Widen(sourcePath).c_str(), Widen(destinationPath).c_str(), TRUE) != FALSE;
+  }
+
+  void CopiesStarting() override {
+    previousCursor_ = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    ::ShowWindow(::GetDlgItem(dialog_, lblCopying), SW_SHOW);
+    ::UpdateWindow(dialog_);  // the label is drawn before the first copy starts
+  }
+
+  void CopiesDone() override {
+    ::ShowWindow(::GetDlgItem(dialog_, lblCopying), SW_HIDE);
+    ::SetCursor(previousCursor_ != nullptr ? previousCursor_ : ::LoadCursorW(nullptr, IDC_ARROW));
+    ::UpdateWindow(dialog_);
+  }
+
+ private:
+  HWND dialog_;
+  HCURSOR previousCursor_ = nullptr;
+};
+
+class CollectionForm final : public Form {
+ public:
+  CollectionForm(const std::string& copyDirectory, int editedSlot, ImageFilePicker& picker)
+      : Form(CollectionFormSpec()), copyDirectory_(copyDirectory), editedSlot_(editedSlot), picker_(picker) {}
+
+ private:
+  void Form_Load() override {
+    CenterForm(hwnd());
+    ::ShowWindow(Control(lblCopying), SW_HIDE);
+    ::SendMessageW(Control(chkCopy), BM_SETCHECK, BST_CHECKED, 0);
+    bEditMode_ = !gEditCollection.Name.empty();
+    ::SetWindowTextW(hwnd(), Widen(bEditMode_ ? kEditCollectionTitle : kCreateCollectionTitle).c_str());
+    if (!bEditMode_) return;
+    SetControlText(txtName, gEditCollection.Name);
+    SetControlText(txtComment, gEditCollection.Comment);
+    SetControlText(txtCopyright, gEditCollection.Copyright);
+    const int count = std::clamp<int>(gEditCollection.ImageCount, 0, kMaxImages);
+    for (int i = 0; i < count; ++i) AppendEntry(gEditCollection.Images[static_cast<size_t>(i)].File);
+  }
+
+  void OnCommand(int id, int notifyCode) override {
+    switch (id) {
+      case btnSave: btnSave_Click(); break;
+      case btnCancel: btnCancel_Click(); break;
+      case btnAdd: btnAdd_Click(); break;
+      case btnRemove: btnRemove_Click(); break;
+      case btnCopyright: btnCopyright_Click(); break;
+      case lstFiles:
+        if (notifyCode == LBN_SELCHANGE) lstFiles_Click();
+        break;
+      default: break;  // Enter and Escape do nothing here
+    }
+  }
+
+  void btnSave_Click() {
+    EditorFields fields{ControlText(txtName), ControlText(txtComment), ControlText(txtCopyright), Entries()};
+    const size_t count = static_cast<size_t>(std::clamp<int>(gCollectionCount, 0, kCollectionSlots));
+    const int32_t problem = CheckEditorFields(fields, std::span<const CollectionInfo>(gCollections.data(), count),
+                                              editedSlot_, &SameFileName);
+    if (problem != 0) {
+      ShowMessage(problem, hwnd());
+      return;
+    }
+    FillEditCollection(gEditCollection, fields, bEditMode_);
+    Close(IDOK);
+  }
+
+  void btnCancel_Click() {
+    gEditCollection.Name.clear();
+    Close(IDCANCEL);
+  }
+
+  void lstFiles_Click() {
+    const LRESULT selected = ::SendMessageW(Control(lstFiles), LB_GETSELCOUNT, 0, 0);
+    ::EnableWindow(Control(btnRemove), selected > 0);
+  }
+
+  void btnRemove_Click() {
+    HWND list = Control(lstFiles);
+    const std::vector<std::string> entries = Entries();
+    std::vector<bool> selected(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) selected[i] = ::SendMessageW(list, LB_GETSEL, i, 0) > 0;
+    const std::vector<std::string> kept = RemoveSelected(entries, selected);
+    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (const std::string& entry : kept) AppendEntry(entry);
+    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list, nullptr, TRUE);
+    // The disabled button cannot keep the focus: the list takes it.
+    if (::GetFocus() == Control(btnRemove)) ::SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
+    ::EnableWindow(Control(btnRemove), FALSE);
+  }
+
+  void btnAdd_Click() {
+    const std::string result = picker_.Pick(hwnd(), copyDirectory_);
+    if (result.empty()) return;
+    std::vector<std::string> entries = Entries();
+    const size_t before = entries.size();
+    WindowsAddFiles platform(hwnd());
+    const bool ticked = ::SendMessageW(Control(chkCopy), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    const AddFilesOutcome outcome = AddPickedFiles(entries, ParsePickResult(result), copyDirectory_, ticked, platform);
+    for (size_t i = before; i < entries.size(); ++i) AppendEntry(entries[i]);
+    for (int32_t code : outcome.Messages()) ShowMessage(code, hwnd());
+  }
+
+  void btnCopyright_Click() {
+    HWND box = Control(txtCopyright);
+    DWORD start = 0;
+    ::SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+    const std::wstring text = Widen(ControlText(txtCopyright));
+    const TextWithCaret after =
+        InsertCopyrightSign(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()), start);
+    ::SetWindowTextW(box, std::wstring(reinterpret_cast<const wchar_t*>(after.text.data()), after.text.size()).c_str());
+    ::SetFocus(box);
+    ::SendMessageW(box, EM_SETSEL, after.caret, after.caret);
+  }
+
+  std::vector<std::string> Entries() const {
+    HWND list = Control(lstFiles);
+    const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+    std::vector<std::string> entries;
+    for (LRESULT i = 0; i < count; ++i) {
+      const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, i, 0);
+      std::wstring text(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+      const LRESULT copied = ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+      text.resize(static_cast<size_t>(std::max<LRESULT>(copied, 0)));
+      entries.push_back(Narrow(text));
+    }
+    return entries;
+  }
+
+  void AppendEntry(const std::string& entry) {
+    ::SendMessageW(Control(lstFiles), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(entry).c_str()));
+  }
+
+  std::string copyDirectory_;
+  int editedSlot_;
+  ImageFilePicker& picker_;
+  bool bEditMode_ = false;
+};
+
+}  // namespace
+
+void ShowCollectionEditor(HWND owner, const std::string& copyDirectory, int editedSlot, ImageFilePicker& picker) {
+  CollectionForm form(copyDirectory, editedSlot, picker);
+  form.ShowModal(owner);
+}
+
+void ShowCollectionEditor(HWND owner, const std::string& copyDirectory, int editedSlot) {
+  SystemImageFilePicker picker;
+  ShowCollectionEditor(owner, copyDirectory, editedSlot, picker);
 }
 
 }  // namespace pictavo

@@ -6,10 +6,14 @@
 
 namespace pictavo {
 
+class ImageFilePicker;
+
 // Opens the editor on gEditCollection and returns when it has closed; an empty Name then means cancelled.
 // copyDirectory is the settings dialog's directory box as it stands: where picked files are copied and
 // where the file picker starts. editedSlot is the table slot being edited (-1 when creating), which the
 // check for a name already taken leaves out.
 void ShowCollectionEditor(HWND owner, const std::string& copyDirectory, int editedSlot);
+// The same with another file picker in place of the platform's file-open dialog.
+void ShowCollectionEditor(HWND owner, const std::string& copyDirectory, int editedSlot, ImageFilePicker& picker);
 
 }  // namespace pictavo
