@@ -200,21 +200,30 @@ TEST_F(EditorTest, EditModeRoundTrip) {
   EXPECT_EQ(r.Kept.info, "; a note\r\n");
 }
 
-// Catches the frame's close box running Cancel's or OK's handler: in edit mode the collection comes back
-// as it went in; in create mode the name stays empty.
-TEST_F(EditorTest, CloseBoxChangesNothing) {
-  for (const char* name : {"Holiday", ""}) {
+// Catches the frame's close box running Cancel's or OK's handler (in edit mode the collection comes back
+// as it went in; in create mode the name stays empty), and a Cancel that leaves the edited name in place
+// or changes any other field.
+TEST_F(EditorTest, CloseBoxAndCancel) {
+  const struct { const char* name; bool cancel; const char* after; } rows[] = {
+      {"Holiday", false, "Holiday"}, {"", false, ""}, {"Holiday", true, ""}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.name) + (row.cancel ? " cancel" : " close"));
     gEditCollection = CollectionInfo{};
-    gEditCollection.Name = name;
+    gEditCollection.Name = row.name;
+    gEditCollection.Comment = "Summer";
     gEditCollection.ImageCount = 1;
     gEditCollection.Images[0] = {"T", "x.jpg"};
     Steps steps(owner.hwnd, {[&](HWND dialog) {
       Type(dialog, txtName, "Changed");
-      ::PostMessageW(dialog, WM_CLOSE, 0, 0);
+      Type(dialog, txtComment, "Winter");
+      ::SendDlgItemMessageW(dialog, lstFiles, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"y.jpg"));
+      if (row.cancel) Click(dialog, btnCancel);
+      else ::PostMessageW(dialog, WM_CLOSE, 0, 0);
     }});
     ShowCollectionEditor(owner.hwnd, "C:\\", 0, picker);
-    EXPECT_EQ(gEditCollection.Name, name);
-    EXPECT_EQ(gEditCollection.Images[0].File, "x.jpg");
+    EXPECT_EQ(gEditCollection.Name, row.after);
+    EXPECT_EQ(gEditCollection.Comment + gEditCollection.Images[0].File, "Summerx.jpg");
+    EXPECT_EQ(gEditCollection.ImageCount, 1);
   }
 }
 
