@@ -303,9 +303,8 @@ TEST_F(EditorTest, AddFilesCopiesIntoTheImagesDirectory) {
       ASSERT_TRUE(ReadCollectionFile(SystemCollectionIo(), images.Utf8(), "Trip.IC1", back));
       EXPECT_EQ(back.Images[1].File, "\u03B5\u03BB\u03BB\u03AC\u03B4\u03B1.jpg");
       EXPECT_EQ(images.Read(Widen(back.Images[1].File)), "greek") << "found under its listed name";
-      images.Write(L"Beach (2).JPG", "");  // the next rows start from the same directory
-      ::DeleteFileW(images.File(L"Beach (2).JPG").c_str());
-      for (const wchar_t* name : {L"\u0395\u03BB\u03BB\u03AC\u03B4\u03B1.jpg", L"rock_roll.jpg", L"Trip.IC1"})
+      // The next rows start from the same directory.
+      for (const wchar_t* name : {L"Beach (2).JPG", L"\u0395\u03BB\u03BB\u03AC\u03B4\u03B1.jpg", L"rock_roll.jpg", L"Trip.IC1"})
         ::DeleteFileW(images.File(name).c_str());
     }
   }
