@@ -28,14 +28,13 @@ TEST(EditorEndToEnd, CreateACollectionWithAPictureFromAnotherFolder) {
   ScopedSettings settings;
   settings.Set(L"ImagesDir", images.path());
   ChildProcess program(ProgramPath(), L"/C");
-  // An empty images directory may be reported before the settings dialog shows.
-  HWND notice = nullptr, setup = nullptr;
-  ASSERT_TRUE(WaitUntil([&] {
-    if (notice == nullptr && (notice = WaitForVisibleWindow(L"#32770", L"Must Be Important...", 0, program.id())))
-      Press(FindChildByText(notice, L"&Done"));
-    setup = WaitForVisibleWindow(L"#32770", L"Pictavo Settings", 0, program.id());
-    return setup != nullptr;
-  }, 20000));
+  HWND setup = WaitForVisibleWindow(L"#32770", L"Pictavo Settings", 20000, program.id());
+  ASSERT_NE(setup, nullptr);
+  // The empty images directory is reported over the settings dialog.
+  HWND notice = WaitForVisibleWindow(L"#32770", L"Must Be Important...", 10000, program.id());
+  ASSERT_NE(notice, nullptr);
+  Press(FindChildByText(notice, L"&Done"));
+  ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(notice); }, 5000));
   Press(FindChildByText(setup, L"Create Co&llection..."));
   HWND editor = WaitForVisibleWindow(L"#32770", L"Create Image Collection", 10000, program.id());
   ASSERT_NE(editor, nullptr);
