@@ -377,8 +377,9 @@ void frmMain::EndShow() {
   if (!nt) pointer_.Forget();
 }
 
+// Anywhere on the window, over the picture, the text or the border: positions are the window's own, so a
+// picture appearing or changing under a pointer at rest reports the same spot and the show goes on.
 void frmMain::Form_MouseMove(int x, int y) {
-  if (box_.Contains(x, y)) return;  // the picture does not watch the pointer
   if (pointer_.Move(x, y)) EndShow();
 }
 

@@ -128,5 +128,29 @@ TEST_F(ShowEndToEnd, LargerPictureCutEquallyOnAllSides) {
   End(L"e2e-large", test::Click);
 }
 
+// The X server's pointer moved by xdotool, as a user's mouse moves it: the input reaches the show the way a
+// real move does. False when xdotool could not be run.
+bool XMovePointer(int x, int y) {
+  // Wine's start runs a Unix program given by its Unix path.
+  test::ChildProcess xdotool(L"C:\\windows\\system32\\start.exe",
+                             L"/wait /unix /usr/bin/xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y));
+  return xdotool.WaitForExit(5000) && xdotool.ExitCode() == 0u;
+}
+
+// Catches: moves over a photo that covers the whole screen, or over the missing-file text, ignored (the show
+// could then never be ended by the mouse); a picture or text changing under a pointer at rest ending it.
+TEST_F(ShowEndToEnd, PointerMovedOverThePhotoOrTheTextEndsTheShow) {
+  settings_.Set(L"Delay", L"1");
+  images_.Write(L"cover.bmp", test::Plain(PictureFormat::Bmp, screenW_ + 100, screenH_ + 100, 0x2080E0));
+  for (const char* file : {"cover.bmp", "gone.jpg"}) {
+    Collection(L"One", true, {file, file});
+    ASSERT_TRUE(XMovePointer(screenW_ / 2, screenH_ / 2)) << "xdotool could not be run";
+    Start([&](const Screenshot& s) { return s.BoundsOfNot(0).right > 0; });
+    ::Sleep(2500);  // two changes or more under the pointer at rest
+    EXPECT_TRUE(show_->running()) << file << ": the show ended under a pointer at rest";
+    End(L"e2e-pointer", [&] { XMovePointer(screenW_ / 2 + 3, screenH_ / 2 + 2); });
+  }
+}
+
 }  // namespace
 }  // namespace pictavo

@@ -9,6 +9,7 @@
 #include <functional>
 #include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/Settings.h"
@@ -82,24 +83,24 @@ struct ShowRun {
   std::thread thread;
 };
 
-// Catches: the first pointer event ending the show, a move over the picture ending it, a move elsewhere not
-// ending it, and the pointer left hidden or its display count not put back where it was.
-TEST(ShowWindow, PointerMovesEndTheShowOnlyAwayFromThePicture) {
+// Catches: the first pointer event ending the show, a picture or text appearing or changing under a pointer at
+// rest ending it, a move over a picture that covers the screen or over the text not ending it, a move of one
+// pixel let through, and the pointer left hidden or its display count not put back where it was.
+TEST(ShowWindow, AnyMoveAwayFromTheFirstSpotEndsTheShowWhereverItIs) {
   const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
-  ShowRun::dir.Write(L"a.bmp", test::Plain(PictureFormat::Bmp, 200, 200, 0x3060FF));
-  test::MovePointer(30, 30);
-  ShowRun run({"a.bmp"});
-  ASSERT_TRUE(run.Shown());
-  for (const POINT p : {POINT{30, 30}, POINT{w / 2, h / 2}, POINT{w / 2 + 20, h / 2 - 30}}) {
-    test::MovePointer(p.x, p.y);
-    ::Sleep(300);
-    EXPECT_FALSE(run.done) << "a move to " << p.x << "," << p.y << " ended the show";
+  ShowRun::dir.Write(L"cover.bmp", test::Plain(PictureFormat::Bmp, w + 40, h + 40, 0x3060FF));
+  // The photo again and again, then the missing-file text again and again, every 100 ms.
+  for (const auto& [file, to] : {std::pair{"cover.bmp", POINT{w / 2 + 1, h / 2}}, {"gone.jpg", POINT{w / 2, h / 2 + 1}}}) {
+    test::MovePointer(w / 2, h / 2);
+    ShowRun run({file}, 100, 1);
+    ASSERT_TRUE(test::WaitUntil([&] { return run.changes >= 5; }, 10000)) << file << ": the show did not go on";
+    EXPECT_FALSE(run.done) << file << ": changes under a pointer at rest ended the show";
+    test::MovePointer(to.x, to.y);
+    EXPECT_TRUE(run.Ended()) << file << ": a move to " << to.x << "," << to.y << " did not end the show";
+    EXPECT_LT(run.during, 0) << "the pointer was not hidden";
+    EXPECT_EQ(run.after, run.before) << "the pointer display count changed";
+    EXPECT_FALSE(::IsWindow(run.window));
   }
-  test::MovePointer(40, h - 60);
-  EXPECT_TRUE(run.Ended()) << "a move to another place did not end the show";
-  EXPECT_LT(run.during, 0) << "the pointer was not hidden";
-  EXPECT_EQ(run.after, run.before) << "the pointer display count changed";
-  EXPECT_FALSE(::IsWindow(run.window));
 }
 
 // Catches: hidden files, directories and wildcards taken for pictures; a crash, a hang or a decoder left to
