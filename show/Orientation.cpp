@@ -98,7 +98,9 @@ PixelRect StoredRectFor(const PixelRect& displayed, int width, int height, int o
   return {left, top, std::max(a.x, b.x) - left + 1, std::max(a.y, b.y) - top + 1};
 }
 
-void OrientPixels(const uint32_t* src, int width, int height, int orientation, uint32_t* dst, size_t dstStride) {
+void OrientPixels(const uint32_t* src, int width, int height, int orientation, uint32_t* dst, size_t dstStride,
+                  size_t srcStride) {
+  if (srcStride == 0) srcStride = static_cast<size_t>(width);
   const bool swap = SwapsAxes(orientation);
   const int outWidth = swap ? height : width;
   const int outHeight = swap ? width : height;
@@ -106,8 +108,19 @@ void OrientPixels(const uint32_t* src, int width, int height, int orientation, u
     uint32_t* row = dst + static_cast<size_t>(dy) * dstStride;
     for (int dx = 0; dx < outWidth; ++dx) {
       const StoredPoint s = StoredPointFor(dx, dy, width, height, orientation);
-      row[dx] = src[static_cast<size_t>(s.y) * static_cast<size_t>(width) + static_cast<size_t>(s.x)];
+      row[dx] = src[static_cast<size_t>(s.y) * srcStride + static_cast<size_t>(s.x)];
     }
+  }
+}
+
+StoredPoint UprightStripOrigin(int width, int height, int firstRow, int rows, int orientation) {
+  (void)width;
+  const int fromEnd = height - firstRow - rows;  // the strip counted from the block's last row
+  switch (orientation) {
+    case 3: case 4: return {0, fromEnd};
+    case 5: case 8: return {firstRow, 0};
+    case 6: case 7: return {fromEnd, 0};
+    default: return {0, firstRow};
   }
 }
 

@@ -25,7 +25,13 @@ StoredPoint StoredPointFor(int dx, int dy, int width, int height, int orientatio
 PixelRect StoredRectFor(const PixelRect& displayed, int width, int height, int orientation);
 
 // Turns a stored block of width x height pixels into its upright form: dst holds the upright block
-// (height x width for orientations 5..8), rows dstStride pixels apart.
-void OrientPixels(const uint32_t* src, int width, int height, int orientation, uint32_t* dst, size_t dstStride);
+// (height x width for orientations 5..8), rows dstStride pixels apart; the source's rows are srcStride
+// pixels apart (0: width).
+void OrientPixels(const uint32_t* src, int width, int height, int orientation, uint32_t* dst, size_t dstStride,
+                  size_t srcStride = 0);
+
+// Where the upright form of stored rows [firstRow, firstRow + rows) of a width x height block starts in the
+// upright block: OrientPixels of just those rows, written there, gives the same pixels as of the whole block.
+StoredPoint UprightStripOrigin(int width, int height, int firstRow, int rows, int orientation);
 
 }  // namespace pictavo

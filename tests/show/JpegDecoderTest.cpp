@@ -1,0 +1,299 @@
+// The JPEG decoder against a whole decode of the same file: for generated pictures of every layout the show
+// meets, on screens larger and smaller than the picture, in all eight orientations, the visible part must be
+// the same pixels. Then the colour order, and cut, garbage and lying files.
+#include "show/JpegDecoder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "show/Orientation.h"
+
+extern "C" {
+#include <jpeglib.h>
+}
+
+namespace pictavo {
+namespace {
+
+struct Layout {
+  const char* name;
+  int width, height;
+  J_COLOR_SPACE space;  // JCS_RGB (stored as YCbCr), JCS_GRAYSCALE or JCS_CMYK (stored as YCCK)
+  int hSample, vSample;  // luma sampling factors: 1x1 is 4:4:4, 2x2 4:2:0, 2x1 4:2:2
+  bool progressive = false;
+  int restartRows = 0;
+  bool arithmetic = false;
+};
+
+// A picture with detail everywhere, so that a shifted or mirrored pixel shows.
+uint8_t Sample(int x, int y, int channel) {
+  return static_cast<uint8_t>((x * 7 + y * 13 + channel * 71 + ((x ^ y) & 31) * 3) & 0xFF);
+}
+
+std::vector<uint8_t> Encode(const Layout& l, int orientation) {
+  jpeg_compress_struct c{};
+  jpeg_error_mgr err{};
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &out, &size);
+  c.image_width = static_cast<JDIMENSION>(l.width);
+  c.image_height = static_cast<JDIMENSION>(l.height);
+  c.input_components = l.space == JCS_GRAYSCALE ? 1 : l.space == JCS_CMYK ? 4 : 3;
+  c.in_color_space = l.space;
+  jpeg_set_defaults(&c);
+  if (l.space == JCS_CMYK) jpeg_set_colorspace(&c, JCS_YCCK);
+  jpeg_set_quality(&c, 90, TRUE);
+  c.comp_info[0].h_samp_factor = l.hSample;
+  c.comp_info[0].v_samp_factor = l.vSample;
+  if (l.space == JCS_CMYK) c.comp_info[3].h_samp_factor = l.hSample, c.comp_info[3].v_samp_factor = l.vSample;
+  if (l.progressive) jpeg_simple_progression(&c);
+  c.restart_in_rows = l.restartRows;
+  c.arith_code = l.arithmetic ? TRUE : FALSE;
+  jpeg_start_compress(&c, TRUE);
+  if (orientation != 1) {
+    // Exif, little-endian TIFF, IFD0 with the one orientation entry.
+    const uint8_t exif[] = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0,
+                            0x12, 0x01, 3, 0, 1, 0, 0, 0, static_cast<uint8_t>(orientation), 0, 0, 0, 0, 0, 0, 0};
+    jpeg_write_marker(&c, JPEG_APP0 + 1, exif, sizeof exif);
+  }
+  std::vector<uint8_t> row(static_cast<size_t>(l.width) * c.input_components);
+  while (c.next_scanline < c.image_height) {
+    const int y = static_cast<int>(c.next_scanline);
+    for (int x = 0; x < l.width; ++x)
+      for (int ch = 0; ch < c.input_components; ++ch)
+        row[static_cast<size_t>(x) * c.input_components + ch] = Sample(x, y, ch);
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&c, &r, 1);
+  }
+  jpeg_finish_compress(&c);
+  std::vector<uint8_t> bytes(out, out + size);
+  jpeg_destroy_compress(&c);
+  std::free(out);
+  return bytes;
+}
+
+// The reference: every pixel of the stored picture, by libjpeg alone (CMYK turned into BGRX as the show does).
+std::vector<uint32_t> WholeDecode(const std::vector<uint8_t>& file, int& width, int& height) {
+  jpeg_decompress_struct d{};
+  jpeg_error_mgr err{};
+  d.err = jpeg_std_error(&err);
+  jpeg_create_decompress(&d);
+  jpeg_mem_src(&d, file.data(), file.size());
+  jpeg_read_header(&d, TRUE);
+  const bool cmyk = d.jpeg_color_space == JCS_YCCK || d.jpeg_color_space == JCS_CMYK;
+  d.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;
+  jpeg_start_decompress(&d);
+  width = static_cast<int>(d.output_width);
+  height = static_cast<int>(d.output_height);
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  while (d.output_scanline < d.output_height) {
+    JSAMPROW r = reinterpret_cast<JSAMPROW>(pixels.data() + static_cast<size_t>(d.output_scanline) * width);
+    jpeg_read_scanlines(&d, &r, 1);
+  }
+  jpeg_finish_decompress(&d);
+  jpeg_destroy_decompress(&d);
+  if (cmyk) {
+    for (uint32_t& p : pixels) {  // Adobe's inverted CMYK: each channel times K
+      const uint32_t c = p & 0xFF, m = p >> 8 & 0xFF, y = p >> 16 & 0xFF, k = p >> 24;
+      p = (y * k + 127) / 255 | ((m * k + 127) / 255) << 8 | ((c * k + 127) / 255) << 16;
+    }
+  }
+  return pixels;
+}
+
+class MemorySource final : public ByteSource {
+ public:
+  MemorySource(const uint8_t* data, size_t size, size_t chunk = 4096) : data_(data), size_(size), chunk_(chunk) {}
+  size_t Read(uint8_t* buffer, size_t size) override {
+    const size_t n = std::min({size, size_ - at_, chunk_});
+    if (n > 0) std::memcpy(buffer, data_ + at_, n);
+    at_ += n;
+    return n;
+  }
+
+ private:
+  const uint8_t* data_;
+  size_t size_, chunk_, at_ = 0;
+};
+
+class VectorTarget final : public TargetAllocator {
+ public:
+  PixelTarget Allocate(int width, int height) noexcept override {
+    stride = static_cast<size_t>(width) + 3;  // a stride wider than the row, as a DIB may have
+    pixels.assign(stride * static_cast<size_t>(height), 0xDEADBEEF);
+    return {pixels.data(), stride};
+  }
+  uint32_t At(const JpegPart& part, int x, int y) const {
+    return pixels[static_cast<size_t>(y) * stride + static_cast<size_t>(part.sourceLeft + x)] & 0xFFFFFF;
+  }
+  std::vector<uint32_t> pixels;
+  size_t stride = 0;
+};
+
+JpegOutcome Decode(const std::vector<uint8_t>& file, int screenWidth, int screenHeight, VectorTarget& target,
+                   JpegPart& part) {
+  MemorySource source(file.data(), file.size());
+  return DecodeJpegPart(source, screenWidth, screenHeight, target, part);
+}
+
+// The visible part of the reference, turned upright, compared pixel for pixel; the first difference is named.
+void ExpectSameAsWholeDecode(const std::vector<uint8_t>& file, int orientation, int screenWidth, int screenHeight,
+                             const std::string& what) {
+  int w = 0, h = 0;
+  const std::vector<uint32_t> whole = WholeDecode(file, w, h);
+  const bool swap = SwapsAxes(orientation);
+  const Placement placement = PlaceCentred(screenWidth, screenHeight, swap ? h : w, swap ? w : h);
+  VectorTarget target;
+  JpegPart part;
+  ASSERT_EQ(Decode(file, screenWidth, screenHeight, target, part), JpegOutcome::Decoded) << what;
+  ASSERT_EQ(part.onScreen, placement.onScreen) << what;
+  ASSERT_EQ(part.orientation, orientation) << what;
+  ASSERT_EQ(part.width, swap ? h : w) << what;
+  ASSERT_EQ(part.warnings, 0) << what;
+  for (int y = 0; y < placement.onScreen.height; ++y) {
+    for (int x = 0; x < placement.onScreen.width; ++x) {
+      const StoredPoint s = StoredPointFor(placement.source.left + x, placement.source.top + y, w, h, orientation);
+      const uint32_t expected = whole[static_cast<size_t>(s.y) * w + s.x] & 0xFFFFFF;
+      if (target.At(part, x, y) != expected) {
+        FAIL() << what << ": visible pixel (" << x << ", " << y << ") is " << std::hex << target.At(part, x, y)
+               << ", the whole decode has " << expected;
+      }
+    }
+  }
+}
+
+const Layout kLayouts[] = {
+    {"4:4:4", 203, 157, JCS_RGB, 1, 1},
+    {"4:2:0 odd size", 301, 219, JCS_RGB, 2, 2},
+    {"4:2:2", 250, 131, JCS_RGB, 2, 1},
+    {"greyscale", 177, 143, JCS_GRAYSCALE, 1, 1},
+    {"CMYK", 149, 121, JCS_CMYK, 2, 2},
+    {"progressive 4:2:0", 263, 189, JCS_RGB, 2, 2, true},
+    {"restart markers", 233, 171, JCS_RGB, 2, 2, false, 1},
+    {"arithmetic", 199, 145, JCS_RGB, 2, 1, false, 0, true},
+};
+
+// Screens smaller than the picture in both directions, in one, of the same size, and larger.
+const struct {
+  int width, height;
+} kScreens[] = {{96, 64}, {131, 300}, {350, 77}, {400, 400}};
+
+TEST(JpegDecoder, VisiblePartIsTheWholeDecodesPixelsForEveryLayoutScreenAndOrientation) {
+  for (const Layout& layout : kLayouts) {
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+      const std::vector<uint8_t> file = Encode(layout, orientation);
+      for (const auto& screen : kScreens)
+        ExpectSameAsWholeDecode(file, orientation, screen.width, screen.height,
+                                std::string(layout.name) + ", orientation " + std::to_string(orientation) + ", screen " +
+                                    std::to_string(screen.width) + "x" + std::to_string(screen.height));
+      // The exact size of the picture, which puts it at (0, 0) whole.
+      const bool swap = SwapsAxes(orientation);
+      ExpectSameAsWholeDecode(file, orientation, swap ? layout.height : layout.width,
+                              swap ? layout.width : layout.height, std::string(layout.name) + " at its own size");
+    }
+  }
+}
+
+// Flat colours, so that the expected bytes are known without the reference decoder.
+TEST(JpegDecoder, ColoursLandInBlueGreenRedOrder) {
+  const struct {
+    const char* what;
+    J_COLOR_SPACE space;
+    uint8_t in[4];
+    uint32_t expected;  // 0x00RRGGBB
+  } cases[] = {
+      {"red", JCS_RGB, {255, 0, 0, 0}, 0xFF0000},
+      {"blue", JCS_RGB, {0, 0, 255, 0}, 0x0000FF},
+      {"grey", JCS_GRAYSCALE, {200, 0, 0, 0}, 0xC8C8C8},
+      {"no ink (inverted CMYK)", JCS_CMYK, {255, 255, 255, 255}, 0xFFFFFF},
+      {"full cyan (inverted CMYK)", JCS_CMYK, {0, 255, 255, 255}, 0x00FFFF},
+  };
+  for (const auto& c : cases) {
+    jpeg_compress_struct e{};
+    jpeg_error_mgr err{};
+    e.err = jpeg_std_error(&err);
+    jpeg_create_compress(&e);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&e, &out, &size);
+    e.image_width = e.image_height = 16;
+    e.input_components = c.space == JCS_GRAYSCALE ? 1 : c.space == JCS_CMYK ? 4 : 3;
+    e.in_color_space = c.space;
+    jpeg_set_defaults(&e);
+    jpeg_set_quality(&e, 100, TRUE);
+    jpeg_start_compress(&e, TRUE);
+    std::vector<uint8_t> row;
+    for (int x = 0; x < 16; ++x) row.insert(row.end(), c.in, c.in + e.input_components);
+    while (e.next_scanline < 16) {
+      JSAMPROW r = row.data();
+      jpeg_write_scanlines(&e, &r, 1);
+    }
+    jpeg_finish_compress(&e);
+    const std::vector<uint8_t> file(out, out + size);
+    jpeg_destroy_compress(&e);
+    std::free(out);
+
+    VectorTarget target;
+    JpegPart part;
+    ASSERT_EQ(Decode(file, 16, 16, target, part), JpegOutcome::Decoded) << c.what;
+    const uint32_t got = target.At(part, 8, 8);
+    for (int shift : {0, 8, 16}) {
+      const int a = static_cast<int>(got >> shift & 0xFF), b = static_cast<int>(c.expected >> shift & 0xFF);
+      EXPECT_LE(std::abs(a - b), 3) << c.what << std::hex << ": got " << got;
+    }
+  }
+}
+
+TEST(JpegDecoder, AFileCutShortShowsTheRowsItHolds) {
+  const Layout layout{"baseline", 240, 240, JCS_RGB, 2, 2};
+  const std::vector<uint8_t> file = Encode(layout, 1);
+  int w = 0, h = 0;
+  const std::vector<uint32_t> whole = WholeDecode(file, w, h);
+  const std::vector<uint8_t> cut(file.begin(), file.begin() + static_cast<long>(file.size() / 2));
+  VectorTarget target;
+  JpegPart part;
+  ASSERT_EQ(Decode(cut, 240, 240, target, part), JpegOutcome::Decoded);
+  EXPECT_GT(part.warnings, 0);
+  for (int y = 0; y < 48; ++y)  // well inside the half that is there
+    for (int x = 0; x < 240; ++x) ASSERT_EQ(target.At(part, x, y), whole[static_cast<size_t>(y) * w + x] & 0xFFFFFF);
+}
+
+TEST(JpegDecoder, GarbageAndLyingHeadersAreRefusedWithoutHarm) {
+  const std::vector<uint8_t> good = Encode({"small", 64, 48, JCS_RGB, 2, 2}, 1);
+  // Start of frame claiming 65000 x 65000 (the frame marker's size bytes patched).
+  std::vector<uint8_t> huge = good;
+  for (size_t i = 2; i + 8 < huge.size(); ++i) {
+    if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
+      huge[i + 5] = huge[i + 7] = 0xFD;
+      huge[i + 6] = huge[i + 8] = 0xE8;
+      break;
+    }
+  }
+  std::vector<uint8_t> noise = {0xFF, 0xD8, 0xFF};
+  for (int i = 0; i < 5000; ++i) noise.push_back(static_cast<uint8_t>(i * 2654435761u >> 24));
+  const std::vector<uint8_t> headerOnly(good.begin(), good.begin() + 20);
+  const std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+  VectorTarget target;
+  JpegPart part;
+  EXPECT_EQ(Decode(png, 100, 100, target, part), JpegOutcome::NotJpeg);
+  EXPECT_EQ(Decode({}, 100, 100, target, part), JpegOutcome::NotJpeg);
+  EXPECT_EQ(Decode(noise, 100, 100, target, part), JpegOutcome::Failed);
+  EXPECT_EQ(Decode(headerOnly, 100, 100, target, part), JpegOutcome::Failed);
+  // 65000 x 65000 is 17 GB of pixels: refused from the header, nothing allocated.
+  target.pixels.clear();
+  EXPECT_EQ(Decode(huge, 100, 100, target, part), JpegOutcome::Refused);
+  EXPECT_TRUE(target.pixels.empty());
+  EXPECT_EQ(part.width, 0);
+}
+
+}  // namespace
+}  // namespace pictavo
