@@ -1,39 +1,36 @@
 #include "show/Picture_win.h"
 
-#include <propvarutil.h>
-
-#include <vector>
-
+#include "show/JpegDecoder.h"
 #include "show/Orientation.h"
 
 namespace pictavo {
 namespace {
 
-// The EXIF orientation of a JPEG frame: from the decoder's metadata, or else from the file's head.
-int FrameOrientation(IWICBitmapDecoder* decoder, IWICBitmapFrameDecode* frame, const std::wstring& path) {
-  GUID container{};
-  if (FAILED(decoder->GetContainerFormat(&container)) || container != GUID_ContainerFormatJpeg) return 1;
-  ComPtr<IWICMetadataQueryReader> reader;
-  if (SUCCEEDED(frame->GetMetadataQueryReader(reader.put())) && reader) {
-    PROPVARIANT value;
-    PropVariantInit(&value);
-    if (SUCCEEDED(reader.get()->GetMetadataByName(L"/app1/ifd/{ushort=274}", &value))) {
-      const int o = value.vt == VT_UI2 ? value.uiVal : 0;
-      PropVariantClear(&value);
-      if (o >= 1 && o <= 8) return o;
-      return 1;
-    }
-    PropVariantClear(&value);
+// A file read through the JPEG decoder's own small buffer.
+class FileSource final : public ByteSource {
+ public:
+  explicit FileSource(HANDLE file) : file_(file) {}
+  size_t Read(uint8_t* buffer, size_t size) override {
+    DWORD read = 0;
+    if (!::ReadFile(file_, buffer, static_cast<DWORD>(size), &read, nullptr)) return 0;
+    return read;
   }
-  // The Exif segment sits near the start; 128 KiB covers it with a large thumbnail.
-  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return 1;
-  std::vector<uint8_t> head(128 * 1024);
-  DWORD read = 0;
-  if (!::ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr)) return 1;
-  return JpegOrientation(head.data(), read);
-}
+
+ private:
+  HANDLE file_;
+};
+
+// The DIB section the JPEG decoder writes its rows into.
+class DibTarget final : public TargetAllocator {
+ public:
+  PixelTarget Allocate(int width, int height) noexcept override {
+    void* bits = nullptr;
+    bitmap = CreateTopDownDib(width, height, &bits);
+    if (!bitmap || !bits) return {};
+    return {static_cast<uint32_t*>(bits), static_cast<size_t>(width)};
+  }
+  UniqueBitmap bitmap;
+};
 
 // Pictures with transparency are laid on black (premultiplied alpha, which the copy to the screen then
 // ignores); opaque ones take the quicker conversion.
@@ -54,6 +51,28 @@ WICPixelFormatGUID TargetFormat(IWICImagingFactory* factory, IWICBitmapFrameDeco
 bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
                        ScreenPicture& out) {
   out = ScreenPicture{};
+  {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return false;
+    FileSource source(file.get());
+    DibTarget target;
+    JpegPart part;
+    switch (DecodeJpegPart(source, screenWidth, screenHeight, target, part)) {
+      case JpegOutcome::Decoded:
+        out.bitmap = std::move(target.bitmap);
+        out.onScreen = part.onScreen;
+        out.sourceLeft = part.sourceLeft;
+        out.width = part.width;
+        out.height = part.height;
+        out.orientation = part.orientation;
+        return true;
+      case JpegOutcome::NotJpeg:
+        break;  // for the Imaging Component
+      default:
+        return false;
+    }
+  }
   if (!factory) return false;
   ComPtr<IWICBitmapDecoder> decoder;
   if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
@@ -66,11 +85,9 @@ bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, in
   // The decoder believes the header: an absurd size would make it allocate or grind for a long time.
   if (!DecodeSizeAcceptable(width, height)) return false;
 
-  const int orientation = FrameOrientation(decoder.get(), frame.get(), path);
+  // Only JPEG files carry the EXIF orientation the show follows: these stand as stored.
   const int w = static_cast<int>(width), h = static_cast<int>(height);
-  const int uprightWidth = SwapsAxes(orientation) ? h : w;
-  const int uprightHeight = SwapsAxes(orientation) ? w : h;
-  const Placement placement = PlaceCentred(screenWidth, screenHeight, uprightWidth, uprightHeight);
+  const Placement placement = PlaceCentred(screenWidth, screenHeight, w, h);
   if (placement.onScreen.Empty()) return false;
 
   ComPtr<IWICFormatConverter> converter;
@@ -84,23 +101,12 @@ bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, in
   if (!dib || !bits) return false;
   const UINT stride = static_cast<UINT>(placement.onScreen.width) * 4u;
   const UINT bytes = stride * static_cast<UINT>(placement.onScreen.height);
-  const PixelRect part = StoredRectFor(placement.source, w, h, orientation);
-  const WICRect rect{part.left, part.top, part.width, part.height};
-  if (orientation == 1) {
-    if (FAILED(converter.get()->CopyPixels(&rect, stride, bytes, static_cast<BYTE*>(bits)))) return false;
-  } else {
-    std::vector<uint32_t> stored(static_cast<size_t>(part.width) * static_cast<size_t>(part.height));
-    if (FAILED(converter.get()->CopyPixels(&rect, static_cast<UINT>(part.width) * 4u, bytes,
-                                     reinterpret_cast<BYTE*>(stored.data()))))
-      return false;
-    OrientPixels(stored.data(), part.width, part.height, orientation, static_cast<uint32_t*>(bits),
-                 static_cast<size_t>(placement.onScreen.width));
-  }
+  const WICRect rect{placement.source.left, placement.source.top, placement.source.width, placement.source.height};
+  if (FAILED(converter.get()->CopyPixels(&rect, stride, bytes, static_cast<BYTE*>(bits)))) return false;
   out.bitmap = std::move(dib);
   out.onScreen = placement.onScreen;
-  out.width = uprightWidth;
-  out.height = uprightHeight;
-  out.orientation = orientation;
+  out.width = w;
+  out.height = h;
   return true;
 }
 

@@ -14,16 +14,18 @@ namespace pictavo {
 
 // The visible part of a picture centred on a screen, ready to be copied to it.
 struct ScreenPicture {
-  UniqueBitmap bitmap;     // top-down 32-bit DIB section of onScreen's size
+  UniqueBitmap bitmap;     // top-down 32-bit DIB section, at least onScreen's size
   PixelRect onScreen;      // where the visible part lands, in screen pixels
+  int sourceLeft = 0;      // the visible part starts this many pixels into the bitmap's rows
   int width = 0;           // the whole upright picture
   int height = 0;
   int orientation = 1;     // the EXIF orientation that was applied
 };
 
 // Decodes the part of the picture at `path` that a screen of screenWidth x screenHeight shows when the
-// upright picture is centred on it. False, with nothing held, for anything that cannot be displayed:
-// not a picture, corrupt or truncated, or larger than the decode limit.
+// upright picture is centred on it. JPEG files, known by their content, are decoded by libjpeg-turbo,
+// everything else by the Windows Imaging Component. False, with nothing held, for anything that cannot be
+// displayed: not a picture, corrupt, or larger than the decode limit.
 bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
                        ScreenPicture& out);
 

@@ -343,7 +343,7 @@ void frmMain::Paint() {
     UniqueMemoryDc memory(::CreateCompatibleDC(dc));
     if (memory) {
       SelectScope bitmap(memory.get(), picture_.bitmap.get());
-      ::BitBlt(dc, left, top, at.width, at.height, memory.get(), 0, 0, SRCCOPY);
+      ::BitBlt(dc, left, top, at.width, at.height, memory.get(), picture_.sourceLeft, 0, SRCCOPY);
     }
   } else {
     ::FillRect(dc, &client, black);

@@ -17,6 +17,7 @@
 #include "app/Settings.h"
 #include "collections/CollectionInfo.h"
 #include "platform/Text_win.h"
+#include "show/Picture_win.h"
 #include "show/Slideshow_win.h"
 
 namespace pictavo {
@@ -244,6 +245,25 @@ int StartToBlack(const std::wstring& program, int runs) {
 }
 
 }  // namespace
+// The decode alone, as the show does it at a change, without the window: what the change costs beyond
+// painting.
+int DecodeOnly(const std::wstring& path, int runs) {
+  ComScope com;
+  ComPtr<IWICImagingFactory> factory = CreateImagingFactory();
+  std::vector<double> ms;
+  for (int i = 0; i < runs; ++i) {
+    ScreenPicture picture;
+    const int64_t t0 = Now();
+    if (!DecodeVisiblePart(factory.get(), path, 1920, 1080, picture)) {
+      std::printf("error: could not decode\n");
+      return 1;
+    }
+    ms.push_back(static_cast<double>(Now() - t0) * 1000.0 / Frequency());
+  }
+  std::printf("decode_ms %.1f\n", Median(ms));
+  return 0;
+}
+
 }  // namespace pictavo
 
 int wmain(int argc, wchar_t** argv) {
@@ -251,6 +271,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   if (mode == L"latency" && argc == 5) return Latency(Narrow(argv[2]), Narrow(argv[3]), _wtoi(argv[4]));
   if (mode == L"start" && argc == 4) return StartToBlack(argv[2], _wtoi(argv[3]));
+  if (mode == L"decode" && argc == 4) return pictavo::DecodeOnly(argv[2], _wtoi(argv[3]));
   if (mode == L"leaks" && argc == 5) return Leaks(Narrow(argv[2]), Narrow(argv[3]), _wtoi(argv[4]));
   std::fprintf(stderr, "usage: pictavo_show_bench latency DIR FILE CHANGES | start PROGRAM RUNS | leaks DIR FILE "
                        "CHANGES\n");

@@ -105,10 +105,12 @@ setting Random FALSE
 setting UseAll FALSE
 
 # 1. Change latency, in the show's own code path, beside djpeg on the same file.
-declare -A lat dj
+declare -A lat dj dec
 for f in mp12 mp24; do
   out=$("$wine" "$bench" latency "$(winpath "$work/images")" "$f.jpg" 7 | tr -d '\r')
   case "$out" in latency_ms*) lat[$f]=$(echo "$out" | awk '{print $2}') ;; *) echo "$out" >&2; lat[$f]=n/a ;; esac
+  out=$("$wine" "$bench" decode "$(winpath "$work/images/$f.jpg")" 7 | tr -d '\r')
+  case "$out" in decode_ms*) dec[$f]=$(echo "$out" | awk '{print $2}') ;; *) echo "$out" >&2; dec[$f]=n/a ;; esac
   dj[$f]=$(for i in $(seq 7); do t0=$(date +%s%N); djpeg -outfile /dev/null "$work/images/$f.jpg"; t1=$(date +%s%N)
            echo "scale=1; ($t1 - $t0) / 1000000" | bc; done | median)
 done
@@ -178,8 +180,13 @@ printf '%-58s %9s%% %9s%%\n' "  of which program / wineserver" "${cpu_prog[mp12]
 printf '%-58s %9s%% %10s\n' "CPU over ${cpu_seconds} s, delay 10, 2 MP photos (program+server)" "${cpu[mp2]}" "goal <1%"
 printf '%-58s %9s%% %9s%%\n' "  of which program / wineserver" "${cpu_prog[mp2]}" "${cpu_server[mp2]}"
 printf '%-58s %9s%% %10s\n' "CPU over ${cpu_seconds} s, delay 10, nothing to decode" "${cpu[idle]}" "goal <1%"
-printf '%-58s %8s ms %7s ms\n' "change latency, 12 MP JPEG (Pictavo / djpeg)" "${lat[mp12]}" "${dj[mp12]}"
-printf '%-58s %8s ms %7s ms\n' "change latency, 24 MP JPEG (Pictavo / djpeg)" "${lat[mp24]}" "${dj[mp24]}"
+ratio() { [ "$1" = n/a ] || [ "$2" = n/a ] && echo n/a || echo "scale=2; $1 / $2" | bc; }
+for f in mp12 mp24; do
+  label=$([ $f = mp12 ] && echo 12 || echo 24)
+  printf '%-58s %8s ms %7s ms  ratio %s (goal <= 0.5)\n' "change latency, $label MP JPEG (Pictavo / djpeg)" "${lat[$f]}" \
+    "${dj[$f]}" "$(ratio "${lat[$f]}" "${dj[$f]}")"
+  printf '%-58s %8s ms\n' "  of which the decode of the visible part" "${dec[$f]}"
+done
 printf '%-58s %8s MB\n' "memory showing 24 MP JPEG, peak" "$(mb "${peak[mp24]}")"
 printf '%-58s %8s MB\n' "memory showing 24 MP JPEG, steady" "$(mb "${steady[mp24]}")"
 printf '%-58s %8s MB\n' "memory showing 100 MP JPEG, peak" "$(mb "${peak[mp100]}")"

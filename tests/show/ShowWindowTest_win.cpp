@@ -3,6 +3,8 @@
 // how it keeps Windows' rules for a screen saver (COM, activation, system commands, display changes).
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <wincodec.h>
 
 #include <atomic>
@@ -252,7 +254,8 @@ TEST(ShowWindow, DisplayChangeCoversTheNewScreenAndCentresOnTheNewPrimary) {
 
 // Catches: a photo taken turned shown on its side or mirrored, its size not swapped before centring, the
 // orientation read in one byte order only, and a picture larger than the screen cut unequally or from the
-// wrong place (the wrong end of the stored picture when turned).
+// wrong place (the wrong end of the stored picture when turned), and a JPEG told by its name, not its
+// content (the half-turned one is named .bmp).
 TEST(ShowWindow, ExifOrientationStandsThePictureUprightAndCutsItEqually) {
   const int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN), w = sw + 301;
   // Stored w x 40, left half red, right half blue: larger than the screen, standing or turned. Upright,
@@ -260,10 +263,12 @@ TEST(ShowWindow, ExifOrientationStandsThePictureUprightAndCutsItEqually) {
   // Negative: the tag in big-endian order.
   for (const auto& [o, first, second] :
        {std::tuple{6, 0xFF0000u, 0x0000FFu}, {-8, 0x0000FFu, 0xFF0000u}, {3, 0x0000FFu, 0xFF0000u}}) {
-    ShowRun::dir.Write(L"turned.jpg", test::EncodePicture(PictureFormat::Jpeg, w, 40, [&](int x, int) {
+    const char* name = o == 3 ? "turned.bmp" : "turned.jpg";
+    ShowRun::dir.Write(std::wstring(name, name + std::strlen(name)),
+                       test::EncodePicture(PictureFormat::Jpeg, w, 40, [&](int x, int) {
                          return x < w / 2 ? 0xFF0000u : 0x0000FFu;
                        }, o));
-    ShowRun run({"turned.jpg"});
+    ShowRun run({name});
     test::Screenshot s;
     EXPECT_TRUE(test::WaitUntil([&] { return (s = test::Screenshot::Capture()).At(sw / 2, sh / 2) != 0; }, 5000));
     const bool turned = o != 3;
