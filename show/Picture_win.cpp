@@ -1,7 +1,12 @@
 #include "show/Picture_win.h"
 
+#include <cstring>
+#include <vector>
+
 #include "show/JpegDecoder.h"
 #include "show/Orientation.h"
+#include "show/PictureHeader.h"
+#include "show/RleBitmap.h"
 
 namespace pictavo {
 namespace {
@@ -46,7 +51,39 @@ WICPixelFormatGUID TargetFormat(IWICImagingFactory* factory, IWICBitmapFrameDeco
   return transparent ? GUID_WICPixelFormat32bppPBGRA : GUID_WICPixelFormat32bppBGR;
 }
 
+// A run-length encoded bitmap, decoded by the program's own decoder (every pixel defined, those the
+// data skips black), then cut to the visible part as any other picture is.
+bool DecodeRunLengthVisiblePart(const std::wstring& path, int screenWidth, int screenHeight, ScreenPicture& out) {
+  std::vector<uint8_t> file;
+  if (!ReadWholeFile(path, kWholeDecodeBudgetBytes, file)) return false;
+  const std::optional<RleBitmap> picture = DecodeRleBitmap(file.data(), file.size());
+  file = {};
+  if (!picture) return false;
+  const Placement placement = PlaceCentred(screenWidth, screenHeight, picture->width, picture->height);
+  if (placement.onScreen.Empty()) return false;
+  void* bits = nullptr;
+  UniqueBitmap dib = CreateTopDownDib(placement.onScreen.width, placement.onScreen.height, &bits);
+  if (!dib || !bits) return false;
+  const PixelRect part = StoredRectFor(placement.source, picture->width, picture->height, 1);
+  for (int y = 0; y < part.height; ++y)
+    std::memcpy(static_cast<uint32_t*>(bits) + static_cast<size_t>(y) * static_cast<size_t>(part.width),
+                picture->pixels.data() + static_cast<size_t>(part.top + y) * static_cast<size_t>(picture->width) +
+                    static_cast<size_t>(part.left),
+                static_cast<size_t>(part.width) * 4u);
+  out.bitmap = std::move(dib);
+  out.onScreen = placement.onScreen;
+  out.width = picture->width;
+  out.height = picture->height;
+  out.orientation = 1;
+  return true;
+}
+
 }  // namespace
+
+PictureHeader ReadPictureHeaderOf(const std::wstring& path) {
+  const std::vector<uint8_t> head = ReadFileHead(path, kPictureHeadBytes);
+  return ReadPictureHeader(head.data(), head.size());
+}
 
 bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
                        ScreenPicture& out) {
@@ -73,6 +110,10 @@ bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, in
         return false;
     }
   }
+  // The header's own size first: the imaging component's decoders decode the whole frame on opening.
+  const PictureHeader header = ReadPictureHeaderOf(path);
+  if (RefuseBeforeDecoding(header)) return false;
+  if (header.runLength) return DecodeRunLengthVisiblePart(path, screenWidth, screenHeight, out);
   if (!factory) return false;
   ComPtr<IWICBitmapDecoder> decoder;
   if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,

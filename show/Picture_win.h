@@ -8,6 +8,7 @@
 
 #include "platform/Owned_win.h"
 #include "platform/Picture_win.h"
+#include "show/PictureHeader.h"
 #include "show/Placement.h"
 
 namespace pictavo {
@@ -22,10 +23,14 @@ struct ScreenPicture {
   int orientation = 1;     // the EXIF orientation that was applied
 };
 
+// The size the file's head declares (its first kPictureHeadBytes); Format::Unknown when unreadable.
+PictureHeader ReadPictureHeaderOf(const std::wstring& path);
+
 // Decodes the part of the picture at `path` that a screen of screenWidth x screenHeight shows when the
 // upright picture is centred on it. JPEG files, known by their content, are decoded by libjpeg-turbo,
 // everything else by the Windows Imaging Component. False, with nothing held, for anything that cannot be
-// displayed: not a picture, corrupt, or larger than the decode limit.
+// displayed: not a picture, corrupt, larger than the decode limit, or a BMP, PNG or GIF whose whole decode
+// exceeds kWholeDecodeBudgetBytes (refused before any decoder opens it).
 bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
                        ScreenPicture& out);
 

@@ -14,6 +14,7 @@
 #include "show/Picture_win.h"
 #include "show/PlayList.h"
 #include "show/ShowRules.h"
+#include "show/TextFit.h"
 
 namespace pictavo {
 
@@ -94,7 +95,9 @@ class frmMain {
   void ShowSplash();
   void ShowNextImage();
   void ShowPicture(const std::string& file, const std::wstring& path, ShowEvent::Kind kindWhenShown);
-  void ShowText(const std::string& text, ShowEvent::Kind kind, const std::string& file);
+  // "start NAME end" on one line; a name too long for the screen loses its middle.
+  void ShowText(const std::string& start, const std::string& name, const std::string& end, ShowEvent::Kind kind,
+                const std::string& file);
   void PlaceText();
   void MakeFont();
   void Recentre(const PixelRect& oldScreen);
@@ -130,7 +133,8 @@ class frmMain {
 
   // picImage: a picture or a line of text, and the box it stands in.
   ScreenPicture picture_;
-  std::wstring text_;
+  std::wstring text_;  // the line as it stands, fitted to the screen
+  std::string textStart_, textName_, textEnd_;
   POINT textAt_{};
   PixelRect box_{-1000, 0, 0, 0};
   LONGLONG changeStarted_ = 0;
@@ -253,7 +257,7 @@ void frmMain::ShowNextImage() {
   // "..", a device that may never answer a read) is as good as missing.
   const std::wstring path = Widen(gImagesDir + "\\" + file);
   if (!IsPathBelowImagesDir(file) || !OrdinaryFileExists(path)) {
-    ShowText("The image file " + file + " was not found.", ShowEvent::Kind::Missing, file);
+    ShowText("The image file ", file, " was not found.", ShowEvent::Kind::Missing, file);
     return;
   }
   ShowPicture(file, path, ShowEvent::Kind::Picture);
@@ -263,7 +267,7 @@ void frmMain::ShowPicture(const std::string& file, const std::wstring& path, Sho
   shownFile_ = file;
   shownPath_ = path;
   if (!DecodeVisiblePart(wic_.get(), path, screen_.width, screen_.height, picture_)) {
-    ShowText("The image file " + file + " could not be displayed.", ShowEvent::Kind::Undecodable, file);
+    ShowText("The image file ", file, " could not be displayed.", ShowEvent::Kind::Undecodable, file);
     return;
   }
   box_ = {screen_.left + CenterOffset(screen_.width, picture_.width),
@@ -272,9 +276,12 @@ void frmMain::ShowPicture(const std::string& file, const std::wstring& path, Sho
   Notify(kindWhenShown, file);
 }
 
-void frmMain::ShowText(const std::string& text, ShowEvent::Kind kind, const std::string& file) {
+void frmMain::ShowText(const std::string& start, const std::string& name, const std::string& end,
+                       ShowEvent::Kind kind, const std::string& file) {
   picture_ = ScreenPicture{};
-  text_ = Widen(text);
+  textStart_ = start;
+  textName_ = name;
+  textEnd_ = end;
   shownFile_ = file;
   shownPath_.clear();
   PlaceText();
@@ -282,14 +289,21 @@ void frmMain::ShowText(const std::string& text, ShowEvent::Kind kind, const std:
   Notify(kind, file);
 }
 
-// The text centred on the primary monitor in the current font.
+// The text fitted to the primary monitor's width and centred on it, in the current font.
 void frmMain::PlaceText() {
   box_ = screen_;
   SIZE extent{};
   {
     WindowDc dc(hwnd_);
     SelectScope font(dc.get(), font_.get());
-    ::GetTextExtentPoint32W(dc.get(), text_.c_str(), static_cast<int>(text_.size()), &extent);
+    auto measure = [&](const std::wstring& line) {
+      SIZE size{};
+      ::GetTextExtentPoint32W(dc.get(), line.c_str(), static_cast<int>(line.size()), &size);
+      return size;
+    };
+    text_ = Widen(FitNameInLine(textStart_, textName_, textEnd_, screen_.width,
+                                [&](const std::string& line) { return static_cast<int>(measure(Widen(line)).cx); }));
+    extent = measure(text_);
   }
   const TextOrigin origin = CenterText(box_.width, box_.height, extent.cx, extent.cy);
   textAt_ = {box_.left + origin.x, box_.top + origin.y};

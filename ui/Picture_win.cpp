@@ -4,12 +4,16 @@
 
 #include <algorithm>
 
+#include "show/PictureHeader.h"
 #include "ui/Twips.h"
 
 namespace pictavo {
 
 std::optional<DecodedPicture> DecodePicture(const std::wstring& path, int32_t dpi, int32_t keepWidth,
                                             int32_t keepHeight) {
+  // The imaging component's decoders decode the whole frame on opening: the header's own size decides first.
+  const std::vector<uint8_t> head = ReadFileHead(path, kPictureHeadBytes);
+  if (RefuseBeforeDecoding(ReadPictureHeader(head.data(), head.size()))) return std::nullopt;
   ComScope com;  // harmless when the thread already has COM
   ComPtr<IWICImagingFactory> factory = CreateImagingFactory();
   if (!factory) return std::nullopt;

@@ -285,5 +285,22 @@ TEST(ShowWindow, ExifOrientationStandsThePictureUprightAndCutsItEqually) {
   }
 }
 
+// Catches: a "was not found" line wider than the screen centred as it is (both its ends cut off by the
+// screen's edges), and a name shortened far more than the screen needs.
+TEST(ShowWindow, ALongMissingNameIsShortenedToFitTheScreen) {
+  const int sw = ::GetSystemMetrics(SM_CXSCREEN), sh = ::GetSystemMetrics(SM_CYSCREEN);
+  ShowRun run({std::string(300, 'W') + "\\the-last-photo.jpg"});
+  ASSERT_TRUE(run.Shown());
+  test::Screenshot s;
+  EXPECT_TRUE(test::WaitUntil([&] { return (s = test::Screenshot::Capture()).BoundsOfNot(0).right > 0; }, 5000));
+  const RECT ink = s.BoundsOfNot(0);
+  EXPECT_GT(ink.left, 0) << "the line's start is off the screen";
+  EXPECT_LT(ink.right, sw) << "the line's end is off the screen";
+  EXPECT_GT(ink.right - ink.left, sw * 3 / 4) << "more of the name dropped than needed";
+  EXPECT_LT(ink.bottom - ink.top, sh / 10) << "not one line";
+  test::SendKey(VK_RETURN);
+  EXPECT_TRUE(run.Ended());
+}
+
 }  // namespace
 }  // namespace pictavo
