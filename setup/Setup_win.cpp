@@ -12,7 +12,7 @@
 #include "editor/CollectionEditor.h"
 #include "editor/CollectionEditor_win.h"
 #include "platform/Owned_win.h"
-#include "platform/Picture_win.h"
+#include "platform/PictureFiles_win.h"
 #include "platform/Text_win.h"
 #include "setup/Browse_win.h"
 #include "setup/CollectionList.h"

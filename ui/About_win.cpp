@@ -9,7 +9,7 @@
 #include "platform/Text_win.h"
 #include "ui/Form_win.h"
 #include "ui/Forms.h"
-#include "ui/Picture_win.h"
+#include "ui/AboutPicture_win.h"
 #include "ui/Placement.h"
 #include "ui/Twips.h"
 

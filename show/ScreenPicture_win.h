@@ -1,5 +1,6 @@
-// Pictures for the show: the file test, and decoding with the Windows Imaging Component into a 32-bit
-// DIB that holds only the part of the picture the screen shows.
+// The one place where a picture file becomes pixels: the part of it a screen shows, in a 32-bit DIB.
+// JPEG files go to the program's own decoder (show/JpegDecoder.h), run-length bitmaps to its own bitmap
+// decoder, other formats to the Windows Imaging Component after their header's size is checked.
 #pragma once
 #include <windows.h>
 #include <wincodec.h>
@@ -7,7 +8,7 @@
 #include <string>
 
 #include "platform/Owned_win.h"
-#include "platform/Picture_win.h"
+#include "platform/PictureFiles_win.h"
 #include "show/PictureHeader.h"
 #include "show/Placement.h"
 

@@ -1,4 +1,4 @@
-#include "platform/Picture_win.h"
+#include "platform/PictureFiles_win.h"
 
 #include <algorithm>
 

@@ -1,5 +1,6 @@
-// Pictures for the About box: a file decoded with the Windows Imaging Component into a
-// 32-bit DIB section, keeping only the part a window of a given size can show.
+// The About box's picture: the file decoded whole (JPEG by the program's own decoder, other formats by
+// the Windows Imaging Component), scaled for the DPI, into a 32-bit DIB section, keeping only the part a
+// window of a given size can show.
 #pragma once
 #include <windows.h>
 
@@ -7,7 +8,7 @@
 #include <string>
 
 #include "platform/Owned_win.h"
-#include "platform/Picture_win.h"
+#include "platform/PictureFiles_win.h"
 
 namespace pictavo {
 

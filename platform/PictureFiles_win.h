@@ -1,5 +1,5 @@
-// What the show and the About boxes share for pictures: the file test, the imaging factory
-// and the 32-bit DIB sections that decoded pixels go into.
+// What the show and the About boxes share for picture files: the file test, reading a file's head or
+// the whole file, the imaging factory and the 32-bit DIB sections that decoded pixels go into.
 #pragma once
 #include <windows.h>
 #include <wincodec.h>

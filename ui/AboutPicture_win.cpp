@@ -1,4 +1,4 @@
-#include "ui/Picture_win.h"
+#include "ui/AboutPicture_win.h"
 
 #include <wincodec.h>
 

@@ -1,4 +1,4 @@
-#include "show/Picture_win.h"
+#include "show/ScreenPicture_win.h"
 
 #include <cstring>
 #include <vector>
