@@ -10,8 +10,7 @@ if(PICTAVO_SYSTEM_JPEG)
   find_package(JPEG REQUIRED)
   add_library(pictavo_jpeg INTERFACE)
   target_link_libraries(pictavo_jpeg INTERFACE JPEG::JPEG)
-  set(PICTAVO_JPEG_NOTICES "" CACHE INTERNAL "")
-  return()
+  return()  # the toolchain's package carries its own notices
 endif()
 
 set(PICTAVO_DEPS_DIR ${PROJECT_SOURCE_DIR}/.deps CACHE PATH "Where the fetched source packages are")
@@ -80,7 +79,9 @@ if(NOT EXISTS ${jpeg_src}/.unpacked-${jpeg_sha256})
   endif()
   file(TOUCH ${jpeg_src}/.unpacked-${jpeg_sha256})
 endif()
-set(PICTAVO_JPEG_NOTICES ${jpeg_src}/LICENSE.md ${jpeg_src}/README.ijg CACHE INTERNAL "")
+set(PICTAVO_JPEG_NOTICES ${jpeg_src}/LICENSE.md ${jpeg_src}/README.ijg CACHE STRING
+    "libjpeg-turbo's licence texts, which the packages carry" FORCE)
+mark_as_advanced(PICTAVO_JPEG_NOTICES)
 
 # The library is built with this build's compilers; the fuzz build instruments it for coverage.
 set(jpeg_c_flags "-O2")
