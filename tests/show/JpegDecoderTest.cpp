@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "show/Orientation.h"
+#include "tests/show/JpegTestEncoder.h"
 
 extern "C" {
 #include <jpeglib.h>
@@ -21,64 +22,15 @@ extern "C" {
 namespace pictavo {
 namespace {
 
-struct Layout {
-  const char* name;
-  int width, height;
-  J_COLOR_SPACE space;  // JCS_RGB (stored as YCbCr), JCS_GRAYSCALE or JCS_CMYK (stored as YCCK)
-  int hSample, vSample;  // luma sampling factors: 1x1 is 4:4:4, 2x2 4:2:0, 2x1 4:2:2
-  bool progressive = false;
-  int restartRows = 0;
-  bool arithmetic = false;
-};
+using test::EncodeJpeg;
+using Layout = test::JpegLayout;
 
 // A picture with detail everywhere, so that a shifted or mirrored pixel shows.
 uint8_t Sample(int x, int y, int channel) {
   return static_cast<uint8_t>((x * 7 + y * 13 + channel * 71 + ((x ^ y) & 31) * 3) & 0xFF);
 }
 
-std::vector<uint8_t> Encode(const Layout& l, int orientation) {
-  jpeg_compress_struct c{};
-  jpeg_error_mgr err{};
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &out, &size);
-  c.image_width = static_cast<JDIMENSION>(l.width);
-  c.image_height = static_cast<JDIMENSION>(l.height);
-  c.input_components = l.space == JCS_GRAYSCALE ? 1 : l.space == JCS_CMYK ? 4 : 3;
-  c.in_color_space = l.space;
-  jpeg_set_defaults(&c);
-  if (l.space == JCS_CMYK) jpeg_set_colorspace(&c, JCS_YCCK);
-  jpeg_set_quality(&c, 90, TRUE);
-  c.comp_info[0].h_samp_factor = l.hSample;
-  c.comp_info[0].v_samp_factor = l.vSample;
-  if (l.space == JCS_CMYK) c.comp_info[3].h_samp_factor = l.hSample, c.comp_info[3].v_samp_factor = l.vSample;
-  if (l.progressive) jpeg_simple_progression(&c);
-  c.restart_in_rows = l.restartRows;
-  c.arith_code = l.arithmetic ? TRUE : FALSE;
-  jpeg_start_compress(&c, TRUE);
-  if (orientation != 1) {
-    // Exif, little-endian TIFF, IFD0 with the one orientation entry.
-    const uint8_t exif[] = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0,
-                            0x12, 0x01, 3, 0, 1, 0, 0, 0, static_cast<uint8_t>(orientation), 0, 0, 0, 0, 0, 0, 0};
-    jpeg_write_marker(&c, JPEG_APP0 + 1, exif, sizeof exif);
-  }
-  std::vector<uint8_t> row(static_cast<size_t>(l.width) * c.input_components);
-  while (c.next_scanline < c.image_height) {
-    const int y = static_cast<int>(c.next_scanline);
-    for (int x = 0; x < l.width; ++x)
-      for (int ch = 0; ch < c.input_components; ++ch)
-        row[static_cast<size_t>(x) * c.input_components + ch] = Sample(x, y, ch);
-    JSAMPROW r = row.data();
-    jpeg_write_scanlines(&c, &r, 1);
-  }
-  jpeg_finish_compress(&c);
-  std::vector<uint8_t> bytes(out, out + size);
-  jpeg_destroy_compress(&c);
-  std::free(out);
-  return bytes;
-}
+std::vector<uint8_t> Encode(const Layout& l, int orientation) { return EncodeJpeg(l, orientation, Sample); }
 
 // The reference: every pixel of the stored picture, by libjpeg alone (CMYK turned into BGRX as the show does).
 std::vector<uint32_t> WholeDecode(const std::vector<uint8_t>& file, int& width, int& height) {
@@ -217,29 +169,8 @@ TEST(JpegDecoder, ColoursLandInBlueGreenRedOrder) {
       {"full cyan (inverted CMYK)", JCS_CMYK, {0, 255, 255, 255}, 0x00FFFF},
   };
   for (const auto& c : cases) {
-    jpeg_compress_struct e{};
-    jpeg_error_mgr err{};
-    e.err = jpeg_std_error(&err);
-    jpeg_create_compress(&e);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&e, &out, &size);
-    e.image_width = e.image_height = 16;
-    e.input_components = c.space == JCS_GRAYSCALE ? 1 : c.space == JCS_CMYK ? 4 : 3;
-    e.in_color_space = c.space;
-    jpeg_set_defaults(&e);
-    jpeg_set_quality(&e, 100, TRUE);
-    jpeg_start_compress(&e, TRUE);
-    std::vector<uint8_t> row;
-    for (int x = 0; x < 16; ++x) row.insert(row.end(), c.in, c.in + e.input_components);
-    while (e.next_scanline < 16) {
-      JSAMPROW r = row.data();
-      jpeg_write_scanlines(&e, &r, 1);
-    }
-    jpeg_finish_compress(&e);
-    const std::vector<uint8_t> file(out, out + size);
-    jpeg_destroy_compress(&e);
-    std::free(out);
+    const std::vector<uint8_t> file =
+        EncodeJpeg({c.what, 16, 16, c.space, 1, 1}, 1, [&](int, int, int ch) { return c.in[ch]; }, 100);
 
     VectorTarget target;
     JpegPart part;
