@@ -33,6 +33,7 @@ class ShowEndToEnd : public ::testing::Test {
   // Starts the show and answers the first settled screen for which `ready` holds.
   Screenshot Start(const std::function<bool(const Screenshot&)>& ready) {
     show_.emplace(program_, L"/S");
+    EXPECT_EQ(show_->startError(), 0u) << "Pictavo.scr could not be started (error " << show_->startError() << ")";
     EXPECT_NE(test::WaitForVisibleWindow(L"frmMain", nullptr, 20000, show_->id()), nullptr) << "no show window";
     // A screen counts once it has stopped changing: a paint may reach the screen in parts.
     Screenshot shot;

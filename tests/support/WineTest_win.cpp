@@ -117,11 +117,19 @@ ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& argu
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                       &info)) {
-    process_.reset(info.hProcess);
-    thread_.reset(info.hThread);
-    id_ = info.dwProcessId;
+  // Under Wine, starting a program file copied a moment before has been seen to fail once in a loaded
+  // run: a few tries before giving up, and the last error kept for the test's message.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                         &info)) {
+      process_.reset(info.hProcess);
+      thread_.reset(info.hThread);
+      id_ = info.dwProcessId;
+      startError_ = 0;
+      return;
+    }
+    startError_ = ::GetLastError();
+    ::Sleep(200);
   }
 }
 

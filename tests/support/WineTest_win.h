@@ -61,6 +61,8 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   DWORD id() const { return id_; }
+  // 0 once the process was started, else why it could not be.
+  DWORD startError() const { return startError_; }
   // True when the process ended within the time.
   bool WaitForExit(DWORD timeoutMs);
   bool running() const;
@@ -71,6 +73,7 @@ class ChildProcess {
   UniqueHandle process_;
   UniqueHandle thread_;
   DWORD id_ = 0;
+  DWORD startError_ = 0;
 };
 
 // A visible top-level window with this class (nullptr: any) and title (nullptr: any),
