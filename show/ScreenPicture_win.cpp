@@ -25,16 +25,14 @@ class FileSource final : public ByteSource {
   HANDLE file_;
 };
 
-// The DIB section the JPEG decoder writes its rows into.
-class DibTarget final : public TargetAllocator {
+// The canvas the JPEG decoder writes its rows into.
+class CanvasTarget final : public TargetAllocator {
  public:
-  PixelTarget Allocate(int width, int height) noexcept override {
-    void* bits = nullptr;
-    bitmap = CreateTopDownDib(width, height, &bits);
-    if (!bitmap || !bits) return {};
-    return {static_cast<uint32_t*>(bits), static_cast<size_t>(width)};
-  }
-  UniqueBitmap bitmap;
+  explicit CanvasTarget(PixelCanvas& canvas) : canvas_(canvas) {}
+  PixelTarget Allocate(int width, int height) noexcept override { return canvas_.Reserve(width, height); }
+
+ private:
+  PixelCanvas& canvas_;
 };
 
 // Pictures with transparency are laid on black (premultiplied alpha, which the copy to the screen then
@@ -61,16 +59,15 @@ bool DecodeRunLengthVisiblePart(const std::wstring& path, int screenWidth, int s
   if (!picture) return false;
   const Placement placement = PlaceCentred(screenWidth, screenHeight, picture->width, picture->height);
   if (placement.onScreen.Empty()) return false;
-  void* bits = nullptr;
-  UniqueBitmap dib = CreateTopDownDib(placement.onScreen.width, placement.onScreen.height, &bits);
-  if (!dib || !bits) return false;
+  const PixelTarget target = out.canvas.Reserve(placement.onScreen.width, placement.onScreen.height);
+  if (!target.pixels) return false;
   const PixelRect part = StoredRectFor(placement.source, picture->width, picture->height, 1);
   for (int y = 0; y < part.height; ++y)
-    std::memcpy(static_cast<uint32_t*>(bits) + static_cast<size_t>(y) * static_cast<size_t>(part.width),
+    std::memcpy(target.pixels + static_cast<size_t>(y) * target.stride,
                 picture->pixels.data() + static_cast<size_t>(part.top + y) * static_cast<size_t>(picture->width) +
                     static_cast<size_t>(part.left),
                 static_cast<size_t>(part.width) * 4u);
-  out.bitmap = std::move(dib);
+  out.shown = true;
   out.onScreen = placement.onScreen;
   out.width = picture->width;
   out.height = picture->height;
@@ -85,19 +82,41 @@ PictureHeader ReadPictureHeaderOf(const std::wstring& path) {
   return ReadPictureHeader(head.data(), head.size());
 }
 
-bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
-                       ScreenPicture& out) {
-  out = ScreenPicture{};
+PixelTarget PixelCanvas::Reserve(int width, int height) noexcept {
+  if (width <= 0 || height <= 0) return {};
+  if (!bitmap_ || width > width_ || height > height_) {
+    Release();
+    void* bits = nullptr;
+    UniqueBitmap made = CreateTopDownDib(width, height, &bits);
+    if (!made || !bits) return {};
+    bitmap_ = std::move(made);
+    bits_ = static_cast<uint32_t*>(bits);
+    width_ = width;
+    height_ = height;
+  }
+  return {bits_, static_cast<size_t>(width_)};
+}
+
+void PixelCanvas::Release() noexcept {
+  bitmap_ = UniqueBitmap();
+  bits_ = nullptr;
+  width_ = height_ = 0;
+}
+
+namespace {
+
+bool DecodeInto(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
+                ScreenPicture& out) {
   {
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return false;
     FileSource source(file.get());
-    DibTarget target;
+    CanvasTarget target(out.canvas);
     JpegPart part;
     switch (DecodeJpegPart(source, screenWidth, screenHeight, target, part)) {
       case JpegOutcome::Decoded:
-        out.bitmap = std::move(target.bitmap);
+        out.shown = true;
         out.onScreen = part.onScreen;
         out.sourceLeft = part.sourceLeft;
         out.width = part.width;
@@ -137,18 +156,28 @@ bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, in
                                          nullptr, 0.0, WICBitmapPaletteTypeCustom)))
     return false;
 
-  void* bits = nullptr;
-  UniqueBitmap dib = CreateTopDownDib(placement.onScreen.width, placement.onScreen.height, &bits);
-  if (!dib || !bits) return false;
-  const UINT stride = static_cast<UINT>(placement.onScreen.width) * 4u;
+  const PixelTarget target = out.canvas.Reserve(placement.onScreen.width, placement.onScreen.height);
+  if (!target.pixels) return false;
+  const UINT stride = static_cast<UINT>(target.stride) * 4u;
   const UINT bytes = stride * static_cast<UINT>(placement.onScreen.height);
   const WICRect rect{placement.source.left, placement.source.top, placement.source.width, placement.source.height};
-  if (FAILED(converter.get()->CopyPixels(&rect, stride, bytes, static_cast<BYTE*>(bits)))) return false;
-  out.bitmap = std::move(dib);
+  if (FAILED(converter.get()->CopyPixels(&rect, stride, bytes, reinterpret_cast<BYTE*>(target.pixels)))) return false;
+  out.shown = true;
   out.onScreen = placement.onScreen;
   out.width = w;
   out.height = h;
   return true;
+}
+
+}  // namespace
+
+bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
+                       ScreenPicture& out) {
+  out.Clear();
+  if (DecodeInto(factory, path, screenWidth, screenHeight, out)) return true;
+  out.Clear();
+  out.canvas.Release();
+  return false;
 }
 
 }  // namespace pictavo

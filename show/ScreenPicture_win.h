@@ -9,19 +9,48 @@
 
 #include "platform/Owned_win.h"
 #include "platform/PictureFiles_win.h"
+#include "show/JpegDecoder.h"
 #include "show/PictureHeader.h"
 #include "show/Placement.h"
 
 namespace pictavo {
 
+// The pixels a picture is decoded into: a top-down 32-bit DIB section that is kept from one picture to the
+// next and made anew only when a picture needs more room. Making a screen-sized one costs as much as
+// decoding a photo into it (its pages are new to the process each time), so the show keeps one.
+class PixelCanvas {
+ public:
+  // Rows of at least `width` pixels, at least `height` of them; an empty target when none can be had.
+  PixelTarget Reserve(int width, int height) noexcept;
+  void Release() noexcept;
+  HBITMAP get() const { return bitmap_.get(); }
+  uint32_t* bits() const { return bits_; }
+  int stride() const { return width_; }  // pixels from one row to the next
+
+ private:
+  UniqueBitmap bitmap_;
+  uint32_t* bits_ = nullptr;
+  int width_ = 0;
+  int height_ = 0;
+};
+
 // The visible part of a picture centred on a screen, ready to be copied to it.
 struct ScreenPicture {
-  UniqueBitmap bitmap;     // top-down 32-bit DIB section, at least onScreen's size
+  PixelCanvas canvas;      // holds the visible part when `shown`; kept for the next picture
+  bool shown = false;
   PixelRect onScreen;      // where the visible part lands, in screen pixels
-  int sourceLeft = 0;      // the visible part starts this many pixels into the bitmap's rows
+  int sourceLeft = 0;      // the visible part starts this many pixels into the canvas's rows
   int width = 0;           // the whole upright picture
   int height = 0;
   int orientation = 1;     // the EXIF orientation that was applied
+
+  // Nothing shown any more; the canvas stays for the next picture.
+  void Clear() {
+    shown = false;
+    onScreen = {};
+    sourceLeft = width = height = 0;
+    orientation = 1;
+  }
 };
 
 // The size the file's head declares (its first kPictureHeadBytes); Format::Unknown when unreadable.
@@ -29,8 +58,8 @@ PictureHeader ReadPictureHeaderOf(const std::wstring& path);
 
 // Decodes the part of the picture at `path` that a screen of screenWidth x screenHeight shows when the
 // upright picture is centred on it. JPEG files, known by their content, are decoded by libjpeg-turbo,
-// everything else by the Windows Imaging Component. False, with nothing held, for anything that cannot be
-// displayed: not a picture, corrupt, larger than the decode limit, or a BMP, PNG or GIF whose whole decode
+// everything else by the Windows Imaging Component, into out's canvas. False, with nothing shown and the
+// canvas released, for anything that cannot be displayed: not a picture, corrupt, larger than the decode limit, or a BMP, PNG or GIF whose whole decode
 // exceeds kWholeDecodeBudgetBytes (refused before any decoder opens it).
 bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
                        ScreenPicture& out);

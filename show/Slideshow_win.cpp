@@ -237,7 +237,7 @@ void frmMain::ShowSplash() {
   splashShown_ = false;
   shownFile_.clear();
   shownPath_.clear();
-  picture_ = ScreenPicture{};  // the box keeps its place until the next picture moves it
+  picture_.Clear();  // the box keeps its place until the next picture moves it
   Repaint();
   Notify(ShowEvent::Kind::SplashEnded, splash);
 }
@@ -249,9 +249,9 @@ void frmMain::ShowNextImage() {
   const int index = ChooseNextEntry(list_, gRandom, *random_);
   if (index < 0) return;
   const std::string& file = list_.Items[static_cast<size_t>(index)].File;
-  // Off the screen first, so that only one picture is held while the next is decoded.
+  // Off the screen first; the next picture is decoded into the same canvas, so one picture is held at a time.
   box_.left = -1000;
-  picture_ = ScreenPicture{};
+  picture_.Clear();
   text_.clear();
   // Only a file below the images directory is one of the collection's: anything else (another drive,
   // "..", a device that may never answer a read) is as good as missing.
@@ -278,7 +278,7 @@ void frmMain::ShowPicture(const std::string& file, const std::wstring& path, Sho
 
 void frmMain::ShowText(const std::string& start, const std::string& name, const std::string& end,
                        ShowEvent::Kind kind, const std::string& file) {
-  picture_ = ScreenPicture{};
+  picture_.Clear();
   textStart_ = start;
   textName_ = name;
   textEnd_ = end;
@@ -312,7 +312,7 @@ void frmMain::PlaceText() {
 // The picture or text centred again on screen_, which was oldScreen: the picture is decoded again only
 // when the new primary monitor shows another part of it.
 void frmMain::Recentre(const PixelRect& oldScreen) {
-  if (picture_.bitmap) {
+  if (picture_.shown) {
     const Placement before = PlaceCentred(oldScreen.width, oldScreen.height, picture_.width, picture_.height);
     const Placement after = PlaceCentred(screen_.width, screen_.height, picture_.width, picture_.height);
     if (before.source == after.source) {
@@ -320,7 +320,7 @@ void frmMain::Recentre(const PixelRect& oldScreen) {
       box_ = {screen_.left + CenterOffset(screen_.width, picture_.width),
               screen_.top + CenterOffset(screen_.height, picture_.height), picture_.width, picture_.height};
     } else if (splashShown_) {
-      if (!DecodeVisiblePart(wic_.get(), shownPath_, screen_.width, screen_.height, picture_)) picture_ = {};
+      DecodeVisiblePart(wic_.get(), shownPath_, screen_.width, screen_.height, picture_);  // nothing shown when it fails
       box_ = {screen_.left + CenterOffset(screen_.width, picture_.width),
               screen_.top + CenterOffset(screen_.height, picture_.height), picture_.width, picture_.height};
     } else {
@@ -347,7 +347,7 @@ void frmMain::Paint() {
   RECT client;
   ::GetClientRect(hwnd_, &client);
   const HBRUSH black = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
-  if (picture_.bitmap) {
+  if (picture_.shown) {
     const PixelRect& at = picture_.onScreen;
     const int left = screen_.left + at.left, top = screen_.top + at.top;
     const int saved = ::SaveDC(dc);
@@ -356,7 +356,7 @@ void frmMain::Paint() {
     ::RestoreDC(dc, saved);
     UniqueMemoryDc memory(::CreateCompatibleDC(dc));
     if (memory) {
-      SelectScope bitmap(memory.get(), picture_.bitmap.get());
+      SelectScope bitmap(memory.get(), picture_.canvas.get());
       ::BitBlt(dc, left, top, at.width, at.height, memory.get(), picture_.sourceLeft, 0, SRCCOPY);
     }
   } else {

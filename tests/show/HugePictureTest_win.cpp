@@ -132,10 +132,14 @@ struct Decoded {
   double ms = 0;
   ScreenPicture picture;
   std::vector<uint32_t> Pixels() const {
-    std::vector<uint32_t> out(static_cast<size_t>(picture.onScreen.width) * picture.onScreen.height);
-    DIBSECTION dib{};
-    if (picture.bitmap && ::GetObjectW(picture.bitmap.get(), sizeof(dib), &dib) && dib.dsBm.bmBits)
-      std::memcpy(out.data(), dib.dsBm.bmBits, out.size() * 4);
+    const size_t width = static_cast<size_t>(picture.onScreen.width);
+    std::vector<uint32_t> out(width * static_cast<size_t>(picture.onScreen.height));
+    if (!picture.shown) return out;
+    for (size_t y = 0; y < static_cast<size_t>(picture.onScreen.height); ++y)
+      std::memcpy(out.data() + y * width,
+                  picture.canvas.bits() + y * static_cast<size_t>(picture.canvas.stride()) +
+                      static_cast<size_t>(picture.sourceLeft),
+                  width * 4);
     return out;
   }
 };
@@ -163,6 +167,13 @@ class HugePictures : public ::testing::Test {
     d.ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
     if (d.ms > longestMs) longestMs = d.ms, longestName = std::string(name.begin(), name.end());
     return d;
+  }
+  // Decodes into d's picture as it stands; the first call also writes large.bmp (600 x 400, grey).
+  bool DecodeAgain(const std::wstring& name, Decoded& d) {
+    if (::GetFileAttributesW(dir.File(L"large.bmp").c_str()) == INVALID_FILE_ATTRIBUTES)
+      dir.Write(L"large.bmp", Bmp(600, 400, 24, 0, 0, Bytes(size_t{600} * 3 * 400, '\x7F')));
+    ComPtr<IWICImagingFactory> factory = CreateImagingFactory();
+    return DecodeVisiblePart(factory.get(), dir.File(name), kScreenWidth, kScreenHeight, d.picture);
   }
   test::TempDir dir;
   static inline double longestMs = 0;
@@ -232,7 +243,28 @@ TEST_F(HugePictures, RunLengthBitmapsShowBlackWhereTheirDataSkips) {
         EXPECT_EQ(pixels[static_cast<size_t>(y) * 8 + x] & 0xFFFFFF, want) << fourBit << " at " << x << "," << y;
       }
     for (int k = 0; k < 2; ++k) EXPECT_EQ(Decode(name, file).Pixels(), pixels) << fourBit << " display " << k + 2;
+    // Again into the canvas a larger picture has just filled, as the show reuses it from change to change.
+    Decoded again;
+    ASSERT_TRUE(DecodeAgain(L"large.bmp", again) && DecodeAgain(name, again));
+    EXPECT_EQ(again.Pixels(), pixels) << fourBit << " after a larger picture";
   }
+}
+
+// Catches: the canvas kept from a larger picture written with the smaller picture's row length by the
+// imaging component's path (the next picture sheared), or read back from the wrong place.
+TEST_F(HugePictures, TheCanvasKeptFromALargerPictureServesASmallerOne) {
+  Bytes rows;  // 5 x 3, bottom-up: pixel (x, y) grey 16 * (5y + x + 1)
+  for (int y = 2; y >= 0; --y) {
+    for (int x = 0; x < 5; ++x) rows += Bytes(3, static_cast<char>(16 * (5 * y + x + 1)));
+    rows += '\0';
+  }
+  dir.Write(L"small.bmp", Bmp(5, 3, 24, 0, 0, rows));
+  Decoded d;
+  ASSERT_TRUE(DecodeAgain(L"large.bmp", d) && DecodeAgain(L"small.bmp", d));
+  const std::vector<uint32_t> pixels = d.Pixels();
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x)
+      EXPECT_EQ(pixels[static_cast<size_t>(y) * 5 + x] & 0xFFFFFF, 0x010101u * (16 * (5 * y + x + 1))) << x << "," << y;
 }
 
 }  // namespace
