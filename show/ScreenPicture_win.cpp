@@ -9,6 +9,33 @@
 #include "show/RleBitmap.h"
 
 namespace pictavo {
+
+PixelTarget PixelCanvas::Allocate(int width, int height) noexcept {
+  if (width <= 0 || height <= 0) return {};
+  if (!bitmap_ || width > width_ || height > height_) {
+    Release();
+    void* bits = nullptr;
+    UniqueBitmap made = CreateTopDownDib(width, height, &bits);
+    if (!made || !bits) return {};
+    bitmap_ = std::move(made);
+    bits_ = static_cast<uint32_t*>(bits);
+    width_ = width;
+    height_ = height;
+  }
+  return {bits_, static_cast<size_t>(width_)};
+}
+
+void PixelCanvas::Release() noexcept {
+  bitmap_ = UniqueBitmap();
+  bits_ = nullptr;
+  width_ = height_ = 0;
+}
+
+PictureHeader ReadPictureHeaderOf(const std::wstring& path) {
+  const std::vector<uint8_t> head = ReadFileHead(path, kPictureHeadBytes);
+  return ReadPictureHeader(head.data(), head.size());
+}
+
 namespace {
 
 // A file read through the JPEG decoder's own small buffer.
@@ -23,16 +50,6 @@ class FileSource final : public ByteSource {
 
  private:
   HANDLE file_;
-};
-
-// The canvas the JPEG decoder writes its rows into.
-class CanvasTarget final : public TargetAllocator {
- public:
-  explicit CanvasTarget(PixelCanvas& canvas) : canvas_(canvas) {}
-  PixelTarget Allocate(int width, int height) noexcept override { return canvas_.Reserve(width, height); }
-
- private:
-  PixelCanvas& canvas_;
 };
 
 // Pictures with transparency are laid on black (premultiplied alpha, which the copy to the screen then
@@ -59,7 +76,7 @@ bool DecodeRunLengthVisiblePart(const std::wstring& path, int screenWidth, int s
   if (!picture) return false;
   const Placement placement = PlaceCentred(screenWidth, screenHeight, picture->width, picture->height);
   if (placement.onScreen.Empty()) return false;
-  const PixelTarget target = out.canvas.Reserve(placement.onScreen.width, placement.onScreen.height);
+  const PixelTarget target = out.canvas.Allocate(placement.onScreen.width, placement.onScreen.height);
   if (!target.pixels) return false;
   const PixelRect part = StoredRectFor(placement.source, picture->width, picture->height, 1);
   for (int y = 0; y < part.height; ++y)
@@ -75,36 +92,6 @@ bool DecodeRunLengthVisiblePart(const std::wstring& path, int screenWidth, int s
   return true;
 }
 
-}  // namespace
-
-PictureHeader ReadPictureHeaderOf(const std::wstring& path) {
-  const std::vector<uint8_t> head = ReadFileHead(path, kPictureHeadBytes);
-  return ReadPictureHeader(head.data(), head.size());
-}
-
-PixelTarget PixelCanvas::Reserve(int width, int height) noexcept {
-  if (width <= 0 || height <= 0) return {};
-  if (!bitmap_ || width > width_ || height > height_) {
-    Release();
-    void* bits = nullptr;
-    UniqueBitmap made = CreateTopDownDib(width, height, &bits);
-    if (!made || !bits) return {};
-    bitmap_ = std::move(made);
-    bits_ = static_cast<uint32_t*>(bits);
-    width_ = width;
-    height_ = height;
-  }
-  return {bits_, static_cast<size_t>(width_)};
-}
-
-void PixelCanvas::Release() noexcept {
-  bitmap_ = UniqueBitmap();
-  bits_ = nullptr;
-  width_ = height_ = 0;
-}
-
-namespace {
-
 bool DecodeInto(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
                 ScreenPicture& out) {
   {
@@ -112,9 +99,8 @@ bool DecodeInto(IWICImagingFactory* factory, const std::wstring& path, int scree
                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return false;
     FileSource source(file.get());
-    CanvasTarget target(out.canvas);
     JpegPart part;
-    switch (DecodeJpegPart(source, screenWidth, screenHeight, target, part)) {
+    switch (DecodeJpegPart(source, screenWidth, screenHeight, out.canvas, part)) {
       case JpegOutcome::Decoded:
         out.shown = true;
         out.onScreen = part.onScreen;
@@ -156,7 +142,7 @@ bool DecodeInto(IWICImagingFactory* factory, const std::wstring& path, int scree
                                          nullptr, 0.0, WICBitmapPaletteTypeCustom)))
     return false;
 
-  const PixelTarget target = out.canvas.Reserve(placement.onScreen.width, placement.onScreen.height);
+  const PixelTarget target = out.canvas.Allocate(placement.onScreen.width, placement.onScreen.height);
   if (!target.pixels) return false;
   const UINT stride = static_cast<UINT>(target.stride) * 4u;
   const UINT bytes = stride * static_cast<UINT>(placement.onScreen.height);

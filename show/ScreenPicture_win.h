@@ -18,10 +18,10 @@ namespace pictavo {
 // The pixels a picture is decoded into: a top-down 32-bit DIB section that is kept from one picture to the
 // next and made anew only when a picture needs more room. Making a screen-sized one costs as much as
 // decoding a photo into it (its pages are new to the process each time), so the show keeps one.
-class PixelCanvas {
+class PixelCanvas final : public TargetAllocator {
  public:
   // Rows of at least `width` pixels, at least `height` of them; an empty target when none can be had.
-  PixelTarget Reserve(int width, int height) noexcept;
+  PixelTarget Allocate(int width, int height) noexcept override;
   void Release() noexcept;
   HBITMAP get() const { return bitmap_.get(); }
   uint32_t* bits() const { return bits_; }
