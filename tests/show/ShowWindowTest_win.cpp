@@ -1,5 +1,5 @@
 // The show's window in this process, for what only a test inside the process can see: the pointer's
-// display count, moves over the picture, what the show reports for turned photos and refused files, and
+// display count, what the show reports for turned photos and refused files, and
 // how it keeps Windows' rules for a screen saver (COM, activation, system commands, display changes).
 #include <gtest/gtest.h>
 
@@ -11,7 +11,6 @@
 #include <functional>
 #include <thread>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "app/Settings.h"
@@ -46,7 +45,6 @@ struct ShowRun {
     gImagesDir = dir.Utf8();
     auto onEvent = [this](const ShowEvent& e) {
       if (e.kind == Kind::WindowShown) during = CursorCount(), window = e.window;
-      pictures += e.kind == Kind::Picture;
       changes += e.kind == Kind::Picture || e.kind == Kind::Missing || e.kind == Kind::Undecodable;
       recentred += e.kind == Kind::Recentred;
       events.push_back(e);  // read only once the show has ended
@@ -78,32 +76,12 @@ struct ShowRun {
   bool Ended() { return test::WaitUntil([&] { return done.load(); }, 3000); }
 
   static inline test::TempDir dir;
-  std::atomic<int> before = 0, during = 0, after = 0, pictures = 0, changes = 0, recentred = 0;
+  std::atomic<int> before = 0, during = 0, after = 0, changes = 0, recentred = 0;
   std::atomic<bool> done = false;
   std::atomic<HWND> window = nullptr;
   std::vector<ShowEvent> events;
   std::thread thread;
 };
-
-// Catches: the first pointer event ending the show, a picture or text appearing or changing under a pointer at
-// rest ending it, a move over a picture that covers the screen or over the text not ending it, a move of one
-// pixel let through, and the pointer left hidden or its display count not put back where it was.
-TEST(ShowWindow, AnyMoveAwayFromTheFirstSpotEndsTheShowWhereverItIs) {
-  const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
-  ShowRun::dir.Write(L"cover.bmp", test::Plain(PictureFormat::Bmp, w + 40, h + 40, 0x3060FF));
-  // The photo again and again, then the missing-file text again and again, every 100 ms.
-  for (const auto& [file, to] : {std::pair{"cover.bmp", POINT{w / 2 + 1, h / 2}}, {"gone.jpg", POINT{w / 2, h / 2 + 1}}}) {
-    test::MovePointer(w / 2, h / 2);
-    ShowRun run({file}, 100, 1);
-    ASSERT_TRUE(test::WaitUntil([&] { return run.changes >= 5; }, 10000)) << file << ": the show did not go on";
-    EXPECT_FALSE(run.done) << file << ": changes under a pointer at rest ended the show";
-    test::MovePointer(to.x, to.y);
-    EXPECT_TRUE(run.Ended()) << file << ": a move to " << to.x << "," << to.y << " did not end the show";
-    EXPECT_LT(run.during, 0) << "the pointer was not hidden";
-    EXPECT_EQ(run.after, run.before) << "the pointer display count changed";
-    EXPECT_FALSE(::IsWindow(run.window));
-  }
-}
 
 // Catches: hidden files, directories and wildcards taken for pictures; a crash, a hang or a decoder left to
 // allocate what a lying header claims, for files that exist but cannot be shown; the show not going on.
@@ -124,8 +102,8 @@ TEST(ShowWindow, RefusedFilesAreReportedAndTheShowGoesOn) {
   ::CreateDirectoryW(dir.File(L"2019").c_str(), nullptr);
   dir.Write(L"2019\\in.jpg", jpeg);
   // Lines that name something outside the images directory, or a device, even where a file exists.
-  const std::vector<std::string> outside{"2019\\..\\ok.jpg", "..\\x.jpg", "COM1", "2019\\con.jpg", "NUL",
-                                         "\\\\.\\pipe\\x", "ok.jpg:x", (dir.Utf8() + "\\ok.jpg")};
+  // (Which lines count as outside is the path rule's own test; these show that the show asks it.)
+  const std::vector<std::string> outside{"2019\\..\\ok.jpg", "COM1", (dir.Utf8() + "\\ok.jpg")};
   std::vector<std::string> files{"gone.jpg", "hidden.jpg", "folder.jpg", "*.jpg", "empty.jpg", "cut.jpg", "huge.bmp",
                                  "negative.bmp"};
   files.insert(files.end(), outside.begin(), outside.end());
