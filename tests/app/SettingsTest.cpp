@@ -8,87 +8,65 @@
 namespace pictavo {
 namespace {
 
-class MemoryStore final : public SettingsStore {
- public:
+// Settings in memory; the writes in order, and a key whose write fails.
+struct MemoryStore final : SettingsStore {
   std::map<std::string, std::string, std::less<>> values;
   std::vector<std::string> writeOrder;
   std::string failKey;
-
   std::string Read(std::string_view key) const override {
-    auto it = values.find(key);
+    const auto it = values.find(key);
     return it == values.end() ? std::string{} : it->second;
   }
   bool Write(std::string_view key, std::string_view value) override {
     writeOrder.emplace_back(key);
-    if (key == failKey) return false;
-    values[std::string(key)] = std::string(value);
-    return true;
+    return key != failKey && (values[std::string(key)] = value, true);
   }
 };
 
 // Catches: a wrong number rule (no leading blanks, truncation instead of halves-to-even,
 // a 0 that is not replaced by the default, an overflow that wraps instead of saturating).
 TEST(ParseDelay, FollowsTheLeadingNumberRule) {
-  const struct {
-    const char* text;
-    int16_t expected;
-  } cases[] = {
-      {"", 10},       {"0", 10},        {"abc", 10},      {"15", 15},     {"  7", 7},
-      {"12.5", 12},   {"13.5", 14},     {"0.5", 10},      {"0.6", 1},     {"-3", -3},
-      {"600", 600},   {"9abc", 9},      {" \t8", 8},      {".5", 10},     {"2.5e1", 25},
-      {"1e", 1},      {"-0", 10},       {"+4", 4},        {"- 4", 10},    {"99999", 32767},
-      {"-99999", -32768},               {"1e400", 32767}, {"32767.5", 32767},
-  };
+  const struct { const char* text; int16_t expected; } cases[] = {
+      {"", 10},      {"0", 10},     {"abc", 10},  {"15", 15},   {"  7", 7},   {"12.5", 12},
+      {"13.5", 14},  {"0.5", 10},   {"0.6", 1},   {"-3", -3},   {"9abc", 9},  {" \t8", 8},
+      {".5", 10},    {"2.5e1", 25}, {"1e", 1},    {"-0", 10},   {"+4", 4},    {"- 4", 10},
+      {"99999", 32767}, {"-99999", -32768}, {"1e400", 32767}, {"32767.5", 32767}};
   for (const auto& c : cases) EXPECT_EQ(ParseDelay(c.text), c.expected) << '"' << c.text << '"';
 }
 
 // Catches: flags that accept YES/1/-1, or that compare without trimming or case folding.
 TEST(ParseFlag, OnlyTrueInAnyCaseIsTrue) {
-  for (const char* yes : {"true", "TRUE", " True ", "tRuE"}) EXPECT_TRUE(ParseFlag(yes)) << yes;
+  for (const char* yes : {"true", " True ", "tRuE"}) EXPECT_TRUE(ParseFlag(yes)) << yes;
   for (const char* no : {"", "yes", "1", "-1", "T", "truee", "\ttrue"}) EXPECT_FALSE(ParseFlag(no)) << no;
 }
 
-// Catches: a directory that keeps its blanks or case, or an all-blank value that is not defaulted.
+// Catches: a directory that keeps its blanks or case, an all-blank value that is not defaulted, and
+// the upper-casing handed in left unused.
 TEST(ParseImagesDir, TrimsUpperCasesAndDefaults) {
   EXPECT_EQ(ParseImagesDir(" d:\\pics "), "D:\\PICS");
   EXPECT_EQ(ParseImagesDir("   "), "C:\\PICTAVO");
   EXPECT_EQ(ParseImagesDir("c:\\x", [](std::string_view) { return std::string("MAPPED"); }), "MAPPED");
 }
 
-// Catches: wrong key names or value formats ("True"/"False", plain decimal) and a round trip that
-// loses a value; the directory comes back trimmed and upper-cased.
-TEST(SaveSettings, WritesTheFourKeysInOrderAndRoundTrips) {
+// Catches: wrong key names or value formats ("True"/"False", plain decimal), a round trip that loses
+// a value, a failed write reported as success, and one failure stopping the remaining writes.
+TEST(SaveSettings, WritesTheFourKeysInOrderRoundTripsAndReportsAFailedWrite) {
   MemoryStore store;
-  gDelay = -7;
-  gRandom = true;
-  gUseAll = false;
-  gImagesDir = " d:\\Mixed Case ";
+  gDelay = -7, gRandom = true, gUseAll = false, gImagesDir = " d:\\Mixed Case ";
   EXPECT_TRUE(SaveSettings(store));
   EXPECT_EQ(store.writeOrder, (std::vector<std::string>{"Delay", "Random", "UseAll", "ImagesDir"}));
-  EXPECT_EQ(store.values["Delay"], "-7");
-  EXPECT_EQ(store.values["Random"], "True");
-  EXPECT_EQ(store.values["UseAll"], "False");
+  EXPECT_EQ(store.values["Delay"] + "|" + store.values["Random"] + "|" + store.values["UseAll"], "-7|True|False");
   EXPECT_EQ(store.values["ImagesDir"], " d:\\Mixed Case ");
-
-  gDelay = 0;
-  gRandom = false;
-  gUseAll = true;
+  gDelay = 0, gRandom = false, gUseAll = true;
   LoadSettings(store);
-  EXPECT_EQ(gDelay, -7);
-  EXPECT_TRUE(gRandom);
-  EXPECT_FALSE(gUseAll);
+  EXPECT_TRUE(gDelay == -7 && gRandom && !gUseAll);
   EXPECT_EQ(gImagesDir, "D:\\MIXED CASE");
-}
 
-// Catches: a failed write reported as success, or one failure stopping the remaining writes.
-TEST(SaveSettings, ReportsAFailedWriteAndStillWritesTheRest) {
-  MemoryStore store;
-  store.failKey = "Random";
-  gDelay = 10;
-  gImagesDir = "C:\\P";
-  EXPECT_FALSE(SaveSettings(store));
-  EXPECT_EQ(store.values["ImagesDir"], "C:\\P");
-  EXPECT_EQ(store.values["Delay"], "10");
+  MemoryStore failing;
+  failing.failKey = "Random";
+  EXPECT_FALSE(SaveSettings(failing));
+  EXPECT_EQ(failing.values.size(), 3u);
+  EXPECT_EQ(failing.values["ImagesDir"], "D:\\MIXED CASE");
 }
 
 }  // namespace

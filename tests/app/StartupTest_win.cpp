@@ -11,60 +11,30 @@ namespace pictavo {
 namespace {
 
 using test::ChildProcess;
-using test::ScopedSettings;
-using test::TempDir;
 
-constexpr wchar_t kJustSaying[] = L"Just Saying...";
-constexpr wchar_t kNoCollections[] =
-    L"There are no collections defined. Run the Setup portion of this screen saver, then try again.";
-
-// Catches: values written in another form or place than REG_SZ under the Options key, and
-// missing keys or values of another type read as anything but empty text.
-TEST(RegistryStore, KeepsTextsUnderTheOptionsKey) {
-  ScopedSettings settings;
+// Catches: settings saved in another form or place than REG_SZ under the Options key, missing keys
+// or values of another type read as anything but empty text, and an upper-casing of the loaded
+// directory that leaves letters beyond ASCII alone.
+TEST(RegistryStore, KeepsTextsUnderTheOptionsKeyAndLoadsThem) {
+  test::ScopedSettings settings;
   RegistryStore store;
   EXPECT_EQ(store.Read("Delay"), "");
-  ASSERT_TRUE(store.Write("ImagesDir", "D:\\Bilder \xC3\xA4"));
-  EXPECT_EQ(store.Read("ImagesDir"), "D:\\Bilder \xC3\xA4");
-  EXPECT_EQ(settings.Get(L"ImagesDir"), std::wstring(L"D:\\Bilder \u00e4"));
-
+  gImagesDir = "  d:\\b\xC3\xA4" "der ";
+  ASSERT_TRUE(SaveSettings());
+  EXPECT_EQ(settings.Get(L"ImagesDir"), std::wstring(L"  d:\\b\u00e4der "));
   UniqueKey key;
   ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, key.put()), ERROR_SUCCESS);
   const DWORD number = 5;
   ::RegSetValueExW(key.get(), L"Delay", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
   EXPECT_EQ(store.Read("Delay"), "");
-}
-
-// Catches: the load rules not applied to what the registry holds, and an upper-casing that
-// leaves letters beyond ASCII alone.
-TEST(RegistryStore, LoadAndSaveSettingsThroughTheRegistry) {
-  ScopedSettings settings;
-  settings.Set(L"Delay", L" 13.5");
-  settings.Set(L"Random", L" true ");
-  settings.Set(L"UseAll", L"yes");
-  settings.Set(L"ImagesDir", L"  d:\\b\u00e4der ");
   LoadSettings();
-  EXPECT_EQ(gDelay, 14);
-  EXPECT_TRUE(gRandom);
-  EXPECT_FALSE(gUseAll);
   EXPECT_EQ(gImagesDir, "D:\\B\xC3\x84" "DER");
-
-  gDelay = 600;
-  gUseAll = true;
-  gImagesDir = "e:\\Pics";
-  EXPECT_TRUE(SaveSettings());
-  EXPECT_EQ(settings.Get(L"Delay"), std::wstring(L"600"));
-  EXPECT_EQ(settings.Get(L"Random"), std::wstring(L"True"));
-  EXPECT_EQ(settings.Get(L"UseAll"), std::wstring(L"True"));
-  EXPECT_EQ(settings.Get(L"ImagesDir"), std::wstring(L"e:\\Pics"));
 }
 
+// Catches: a query that fails or reads the record wrongly on Windows.
 TEST(OSVersionQuery, ReportsTheNtFamily) {
   const OSVersion v = QueryOSVersion();
-  ASSERT_TRUE(v.Initialized());
-  EXPECT_EQ(v.Platform(), VER_PLATFORM_WIN32_NT);
   EXPECT_TRUE(v.IsWindowsNt());
-  EXPECT_EQ(v.sPlatform(), "Windows NT");
   EXPECT_GE(v.OSVersionMajor(), 5);
 }
 
@@ -72,13 +42,15 @@ TEST(OSVersionQuery, ReportsTheNtFamily) {
 // a second copy that runs (or shows a second notice) while the first is open, whatever its
 // switch, and a program that does not end once the notice is dismissed.
 TEST(Startup, ShowWithoutCollectionsSaysSoAndASecondCopyEndsAtOnce) {
-  ScopedSettings settings;
-  TempDir images;
+  test::ScopedSettings settings;
+  test::TempDir images;
   settings.Set(L"ImagesDir", images.path());
   ChildProcess first(test::ProgramPath(), L"/s");
-  HWND box = test::WaitForVisibleWindow(L"#32770", kJustSaying, 15000, first.id());
+  HWND box = test::WaitForVisibleWindow(L"#32770", L"Just Saying...", 15000, first.id());
   ASSERT_NE(box, nullptr) << "the no-collections notice did not appear";
-  EXPECT_NE(test::FindChildByText(box, kNoCollections), nullptr);
+  EXPECT_NE(test::FindChildByText(
+                box, L"There are no collections defined. Run the Setup portion of this screen saver, then try again."),
+            nullptr);
   EXPECT_EQ(test::FindChildByText(box, L"Cancel"), nullptr);
   EXPECT_EQ(test::VisibleWindowsOf(first.id()).size(), 1u);  // the show window never appears
   test::SaveScreenshotIfAsked(L"just-saying");
@@ -93,12 +65,13 @@ TEST(Startup, ShowWithoutCollectionsSaysSoAndASecondCopyEndsAtOnce) {
   EXPECT_TRUE(first.WaitForExit(10000));
 }
 
-// Catches: a preview, an empty or a blank-first argument that opens anything.
+// Catches: a preview, an empty or a blank-first argument that opens anything (which switch is which
+// is tested without Windows; here, that such a start ends at once).
 TEST(Startup, UnservedSwitchesEndWithoutAWindow) {
-  ScopedSettings settings;
-  TempDir images;
+  test::ScopedSettings settings;
+  test::TempDir images;
   settings.Set(L"ImagesDir", images.path());
-  for (const wchar_t* args : {L"/p 1234", L"", L" /S", L"/x", L"S"}) {
+  for (const wchar_t* args : {L"/p 1234", L"", L" /S"}) {
     ChildProcess scr(test::ProgramPath(), args);
     EXPECT_TRUE(scr.WaitForExit(10000)) << '"' << Narrow(args) << '"';
     EXPECT_EQ(scr.ExitCode(), DWORD{0});

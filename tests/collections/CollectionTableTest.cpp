@@ -13,7 +13,7 @@ std::string FileFor(const std::string& name) { return "NAME=" + name + "\r\n[Ima
 
 class CollectionTableTest : public ::testing::Test {
  protected:
-  bool Load(std::string_view dir = "C:\\PIC") { return LoadCollections(io, dir, *table, count, scan); }
+  bool Load() { return LoadCollections(io, "C:\\PIC", *table, count, scan); }
   SaveResult Save(std::string_view dir = "C:\\PIC") { return SaveCollections(io, dir, *table, count, scan); }
   CollectionInfo& Slot(int i) { return (*table)[static_cast<size_t>(i)]; }
   static std::vector<SaveProblem> Problems(const SaveResult& r) {
@@ -58,9 +58,7 @@ TEST_F(CollectionTableTest, ScanAndTheFilesItDidNotRead) {
 TEST_F(CollectionTableTest, OldFilesGoOnlyAfterASuccessfulWrite) {
   AddFiles({"a", "b", "c"});
   ASSERT_TRUE(Load());
-  Slot(0).Name = "A2";
-  Slot(1).Name = "B2";
-  Slot(2).Name = "a";
+  Slot(0).Name = "A2", Slot(1).Name = "B2", Slot(2).Name = "a";
   fs.failWrites = {"C:\\PIC\\A2.IC1"};
   EXPECT_EQ(Problems(Save()), (std::vector{SaveProblem::WriteFailed, SaveProblem::WouldOverwrite}));
   EXPECT_EQ(fs.Bytes("C:\\PIC\\a.IC1") + fs.Bytes("C:\\PIC\\c.IC1"), FileFor("a") + FileFor("c"));

@@ -6,10 +6,9 @@
 #include <algorithm>
 #include <memory>
 
-#include "platform/Owned_win.h"
-
 #include "app/Settings.h"
 #include "collections/Collections_win.h"
+#include "platform/Owned_win.h"
 #include "tests/support/WineTest_win.h"
 
 namespace pictavo {
@@ -31,68 +30,57 @@ TEST(WindowsFileSystem, ListsOrdinaryCollectionFilesOnly) {
   EXPECT_EQ(names, (std::vector<std::string>{"a.IC1", "b.ic1", "ro.IC1"}));
 }
 
-// Catches a replace that truncates or loses the old file on failure, or leaves a temporary file behind.
-TEST(WindowsFileSystem, ReplaceIsAtomicAndKeepsTheOldFileOnFailure) {
+// A stand-in for ReplaceFileW that fails after moving the old file aside, as it can on a real volume;
+// with gLoseReplacement it loses the new file as well.
+std::wstring gBackupSeen;
+bool gLoseReplacement = false;
+BOOL WINAPI FailsHalfWay(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD, LPVOID, LPVOID) {
+  gBackupSeen = backup != nullptr ? backup : L"";
+  ::MoveFileW(replaced, backup);
+  if (gLoseReplacement) ::DeleteFileW(replacement);
+  ::SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+  return FALSE;
+}
+
+// Catches a replace that truncates, or that loses or changes the old file when it fails: a read-only
+// file, a directory, a target held open by another program (no delete sharing), and a replace that fails
+// half way, after which the new file must be in place, or else the old one back; and a temporary or
+// backup file left behind.
+TEST(WindowsFileSystem, ReplaceIsAtomicAndAFailedOneNeverLosesTheCollection) {
   test::TempDir dir;
   WindowsFileSystem fs;
-  ASSERT_TRUE(fs.ReplaceWholeFile(dir.Utf8() + "\\new.IC1", "first, longer"));
-  ASSERT_TRUE(fs.ReplaceWholeFile(dir.Utf8() + "\\new.IC1", "2"));
-  EXPECT_EQ(dir.Read(L"new.IC1"), "2");
+  const std::string path = dir.Utf8() + "\\a.IC1";
+  const auto names = [&] {
+    std::vector<std::string> names = fs.ListFiles(dir.Utf8() + "\\*");
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  ASSERT_TRUE(fs.ReplaceWholeFile(path, "first, longer"));
+  ASSERT_TRUE(fs.ReplaceWholeFile(path, "old"));
+  EXPECT_EQ(dir.Read(L"a.IC1"), "old");
   dir.Write(L"ro.IC1", "old content");
   ::SetFileAttributesW(dir.File(L"ro.IC1").c_str(), FILE_ATTRIBUTE_READONLY);
   EXPECT_FALSE(fs.ReplaceWholeFile(dir.Utf8() + "\\ro.IC1", "new"));
   EXPECT_EQ(dir.Read(L"ro.IC1"), "old content");
   ASSERT_TRUE(::CreateDirectoryW(dir.File(L"dir.IC1").c_str(), nullptr));
   EXPECT_FALSE(fs.ReplaceWholeFile(dir.Utf8() + "\\dir.IC1", "new"));
-  std::vector<std::string> names = fs.ListFiles(dir.Utf8() + "\\*");
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"new.IC1", "ro.IC1"})) << "no temporary file remains";
-}
-
-// Stand-ins for ReplaceFileW that fail after moving the old file aside, as it can on a real volume.
-std::wstring gBackupSeen;
-BOOL WINAPI MovesAsideThenFails(LPCWSTR replaced, LPCWSTR, LPCWSTR backup, DWORD, LPVOID, LPVOID) {
-  gBackupSeen = backup != nullptr ? backup : L"";
-  ::MoveFileW(replaced, backup);
-  ::SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
-  return FALSE;
-}
-BOOL WINAPI LosesTheReplacement(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD, LPVOID, LPVOID) {
-  ::MoveFileW(replaced, backup);
-  ::DeleteFileW(replacement);
-  ::SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
-  return FALSE;
-}
-
-// Catches a collection left only in a temporary file when the replace fails half way: the new file must
-// be put in place, or else the old one back, and no temporary or backup file may remain. Also a target
-// held open by another program (no delete sharing), which must leave the old file as it was.
-TEST(WindowsFileSystem, AFailedReplaceNeverLosesTheCollection) {
-  test::TempDir dir;
-  const std::string path = dir.Utf8() + "\\a.IC1";
-  const auto others = [&] {
-    std::vector<std::string> names = WindowsFileSystem().ListFiles(dir.Utf8() + "\\*");
-    std::erase(names, "a.IC1");
-    return names;
-  };
-  dir.Write(L"a.IC1", "old");
   {
     UniqueFile held(::CreateFileW(dir.File(L"a.IC1").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
-    EXPECT_FALSE(WindowsFileSystem().ReplaceWholeFile(path, "new"));
+    EXPECT_FALSE(fs.ReplaceWholeFile(path, "new"));
   }
   EXPECT_EQ(dir.Read(L"a.IC1"), "old");
-  EXPECT_EQ(others(), std::vector<std::string>{});
+  EXPECT_EQ(names(), (std::vector<std::string>{"a.IC1", "ro.IC1"})) << "no temporary file remains";
 
-  EXPECT_TRUE(WindowsFileSystem(&MovesAsideThenFails).ReplaceWholeFile(path, "new"));
+  EXPECT_TRUE(WindowsFileSystem(&FailsHalfWay).ReplaceWholeFile(path, "new"));
   EXPECT_FALSE(gBackupSeen.empty()) << "the replace is given a backup name";
   EXPECT_EQ(dir.Read(L"a.IC1"), "new");
-  EXPECT_EQ(others(), std::vector<std::string>{});
-
-  EXPECT_FALSE(WindowsFileSystem(&LosesTheReplacement).ReplaceWholeFile(path, "newer"));
+  EXPECT_EQ(names(), (std::vector<std::string>{"a.IC1", "ro.IC1"}));
+  gLoseReplacement = true;
+  EXPECT_FALSE(WindowsFileSystem(&FailsHalfWay).ReplaceWholeFile(path, "newer"));
   EXPECT_EQ(dir.Read(L"a.IC1"), "new") << "the old file is put back";
-  EXPECT_EQ(others(), std::vector<std::string>{});
+  EXPECT_EQ(names(), (std::vector<std::string>{"a.IC1", "ro.IC1"}));
 }
 
 // Catches a line end swallowed by a stray lead byte (932), and bytes that are not valid in the code page
@@ -109,35 +97,18 @@ TEST(WindowsAnsiCodePage, EveryLineIsReadWithoutReplacementCharacters) {
     const WindowsAnsiCodePage cp(row.cp);
     auto info = std::make_unique<CollectionInfo>();
     DecodeCollection(row.file, cp, *info);
-    EXPECT_EQ(info->Name, row.name);
-    EXPECT_EQ(info->Comment, row.comment);
+    EXPECT_EQ(info->Name + "|" + info->Comment, row.name + "|" + row.comment);
     const std::string written = EncodeCollection(*info, cp);
-    EXPECT_EQ(written.find("\xEF\xBF\xBD"), std::string::npos);
-    auto again = std::make_unique<CollectionInfo>();
-    DecodeCollection(written, cp, *again);
-    EXPECT_EQ(again->Name + "|" + again->Comment, info->Name + "|" + info->Comment);
+    EXPECT_EQ(written.find("\xEF\xBF\xBD"), std::string::npos) << "no U+FFFD is ever written";
+    DecodeCollection(written, cp, *info);
+    EXPECT_EQ(info->Name + "|" + info->Comment, row.name + "|" + row.comment);
   }
 }
 
-// Catches a collection file edited by hand while the settings dialog is open being overwritten at OK.
-TEST(CollectionsOnDisk, AFileChangedAfterTheScanIsNotOverwritten) {
-  test::TempDir dir;
-  gImagesDir = dir.Utf8();
-  dir.Write(L"a.IC1", "NAME=a\r\n[Images]\r\nx.jpg^1\r\n");
-  dir.Write(L"b.IC1", "NAME=b\r\n");
-  ASSERT_TRUE(LoadCollections());
-  dir.Write(L"a.IC1", "NAME=a\r\n[Images]\r\nx.jpg^1\r\ny.jpg^typed in an editor\r\n");
-  const SaveResult result = SaveCollections();
-  ASSERT_EQ(result.failures.size(), 1u);
-  EXPECT_EQ(result.failures[0].problem, SaveProblem::ChangedOnDisk);
-  EXPECT_EQ(gCollections[result.failures[0].slot].Name, "a");
-  EXPECT_NE(dir.Read(L"a.IC1").value_or("").find("typed in an editor"), std::string::npos);
-  EXPECT_NE(dir.Read(L"b.IC1").value_or("").find("[Collection Info]"), std::string::npos) << "b is still saved";
-}
-
-// End to end on disk: an ANSI file (0xA9) written back byte for byte, a rename to a non-ASCII name
-// (UTF-8 with BOM, old file removed), a case-only rename that keeps the file, no best-fit mangling
-// of text outside the code page, and the next scan finding it all again.
+// End to end on disk: an ANSI file (0xA9) written back byte for byte, a rename to a non-ASCII name (UTF-8
+// with BOM, old file removed), a case-only rename that keeps the file, no best-fit mangling of text outside
+// the code page, and the next scan finding it all again. Also catches a file edited by hand while the
+// settings dialog is open being overwritten at OK, or holding back the others.
 TEST(CollectionsOnDisk, LoadAndSaveTheImagesDirectory) {
   test::TempDir dir;
   gImagesDir = dir.Utf8();
@@ -146,14 +117,20 @@ TEST(CollectionsOnDisk, LoadAndSaveTheImagesDirectory) {
   dir.Write(L"Ansi.IC1", ansi);
   dir.Write(L"old.ic1", "NAME=Old\r\n");
   dir.Write(L"holiday.ic1", "NAME=Holiday\r\n");
+  dir.Write(L"a.IC1", "NAME=a\r\n[Images]\r\nx.jpg^1\r\n");
   ASSERT_TRUE(LoadCollections());
-  ASSERT_EQ(gCollectionCount, 3);
+  ASSERT_EQ(gCollectionCount, 4);
   for (int i = 0; i < gCollectionCount; ++i) {
     if (gCollections[i].Name == "Old") gCollections[i].Name = "\xE6\x97\xA5\xE6\x9C\xAC";  // 日本
     if (gCollections[i].Name == "Holiday") gCollections[i].Comment = "\xE2\x88\x9E";  // ∞, best fit "8"
   }
+  dir.Write(L"a.IC1", "NAME=a\r\n[Images]\r\nx.jpg^1\r\ny.jpg^typed in an editor\r\n");
   const SaveResult result = SaveCollections();
-  EXPECT_TRUE(result.AllWritten() && result.notRemoved.empty());
+  ASSERT_EQ(result.failures.size(), 1u);
+  EXPECT_EQ(result.failures[0].problem, SaveProblem::ChangedOnDisk);
+  EXPECT_EQ(gCollections[result.failures[0].slot].Name, "a");
+  EXPECT_TRUE(result.notRemoved.empty());
+  EXPECT_NE(dir.Read(L"a.IC1").value_or("").find("typed in an editor"), std::string::npos);
   if (::GetACP() == 1252) { EXPECT_EQ(dir.Read(L"Ansi.IC1"), ansi); }
   EXPECT_FALSE(dir.Exists(L"old.ic1"));
   EXPECT_EQ(dir.Read(L"\u65E5\u672C.IC1").value_or("").substr(0, 3), "\xEF\xBB\xBF");
@@ -164,7 +141,8 @@ TEST(CollectionsOnDisk, LoadAndSaveTheImagesDirectory) {
   std::vector<std::string> names;
   for (int i = 0; i < gCollectionCount; ++i) names.push_back(gCollections[i].Name + "|" + gCollections[i].Comment);
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"Ansi|Caf\xC3\xA9", "Holiday|\xE2\x88\x9E", "\xE6\x97\xA5\xE6\x9C\xAC|"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"Ansi|Caf\xC3\xA9", "Holiday|\xE2\x88\x9E", "a|", "\xE6\x97\xA5\xE6\x9C\xAC|"}));
 }
 
 }  // namespace

