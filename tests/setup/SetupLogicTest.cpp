@@ -2,8 +2,7 @@
 // collection list operations with a fake editor and question, and the directory browser's rows.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <map>
+#include <ranges>
 
 #include "setup/CollectionList.h"
 #include "setup/DirectoryBrowser.h"
@@ -13,14 +12,15 @@
 namespace pictavo {
 namespace {
 
+using Names = std::vector<std::string>;
+const auto kYes = [](const std::string&) { return true; };
+
 // The list as rows of (text, tick) and a current row.
 class FakeRows final : public CollectionRows {
  public:
   int Count() const override { return static_cast<int>(rows.size()); }
   void Clear() override { rows.clear(), current = -1; }
-  void Insert(int row, std::string_view text, bool ticked) override {
-    rows.insert(rows.begin() + row, {std::string(text), ticked});
-  }
+  void Insert(int r, std::string_view text, bool ticked) override { rows.insert(rows.begin() + r, {std::string(text), ticked}); }
   void Remove(int row) override {
     rows.erase(rows.begin() + row);
     if (current >= Count()) current = -1;  // as a list control loses its focused row
@@ -33,86 +33,59 @@ class FakeRows final : public CollectionRows {
   int current = -1;
 };
 
-CollectionInfo Named(std::string name, std::string copyright = {}, bool inUse = false) {
-  CollectionInfo c;
-  c.Name = std::move(name);
-  c.Copyright = std::move(copyright);
-  c.FileName = c.Name + ".IC1";
-  c.InUse = inUse;
-  return c;
-}
-
+// A table with one collection per letter of `names`, each read from LETTER.IC1, and its list.
 struct Dialog {
   std::vector<CollectionInfo> slots = std::vector<CollectionInfo>(kCollectionSlots);  // too big for the stack
   int16_t count = 0;
   FakeRows rows;
   CollectionInfo exchange;
-  TableRef Table() { return {slots, count}; }
-  void Load(std::initializer_list<CollectionInfo> collections) {
-    for (const CollectionInfo& c : collections) slots[static_cast<size_t>(count++)] = c;
+  explicit Dialog(std::string_view names = "") {
+    for (char n : names) {
+      CollectionInfo& c = slots[static_cast<size_t>(count++)];
+      c.Name = std::string(1, n), c.FileName = c.Name + ".IC1";
+    }
     BuildCollectionList(Table(), rows);
   }
-  std::vector<std::string> SlotNames() const {
-    std::vector<std::string> names;
+  TableRef Table() { return {slots, count}; }
+  Names SlotNames() const {
+    Names names;
     for (int i = 0; i < count; ++i) names.push_back(slots[static_cast<size_t>(i)].Name);
     return names;
   }
-  std::vector<std::string> RowTexts() const {
-    std::vector<std::string> texts;
-    for (const auto& row : rows.rows) texts.push_back(row.first);
-    return texts;
-  }
+  Names RowTexts() const { return Names(std::views::keys(rows.rows).begin(), std::views::keys(rows.rows).end()); }
 };
 
 // Catches a wrong boundary between the three forms (59/60, 1/2), a wrong div/mod, or "0 sec" left out.
 TEST(DelayCaption, GivesTheLabelForEachSliderValue) {
-  const std::map<int16_t, std::string> rows{{1, "1 second"},        {2, "2 seconds"},      {10, "10 seconds"},
-                                            {59, "59 seconds"},     {60, "1 min 0 sec"},   {61, "1 min 1 sec"},
-                                            {90, "1 min 30 sec"},   {600, "10 min 0 sec"}};
+  const std::pair<int16_t, const char*> rows[] = {{1, "1 second"},     {2, "2 seconds"},      {59, "59 seconds"},
+                                                  {60, "1 min 0 sec"}, {90, "1 min 30 sec"},  {600, "10 min 0 sec"}};
   for (const auto& [seconds, caption] : rows) EXPECT_EQ(DelayCaption(seconds), caption) << seconds;
 }
 
-// Catches the copyright shown without its separator or when empty, the comment shown, and the
-// question's text not ending right after the row text.
-TEST(CollectionList, RowTextAndDeleteQuestion) {
-  CollectionInfo trips = Named("Trips");
-  trips.Comment = "a comment";
-  EXPECT_EQ(CollectionRowText(trips), "Trips");
-  trips.Copyright = "own photos";
-  EXPECT_EQ(CollectionRowText(trips), "Trips - own photos");
-  EXPECT_EQ(DeleteQuestion(CollectionRowText(trips)), "Are you sure you want to delete the collection 'Trips - own photos");
-}
-
-// Catches a created collection not appended ticked at the end, a cancelled editor changing the table
-// or the list, and a new collection inheriting the file or kept lines of the one edited before.
-TEST(CollectionList, CreateAppendsATickedRowAndCancelChangesNothing) {
-  Dialog d;
-  d.Load({Named("A"), Named("B")});
-  d.exchange = Named("Old");
-  d.exchange.Kept.info = "note\r\n";
+// Catches a created collection not appended ticked at the end, its row without " - " and the copyright or
+// with the comment, a cancelled editor changing the table or the list, a new collection inheriting the
+// file or kept lines of the one edited before, and a 66th collection written past the table's end (or
+// the editor opened for nothing).
+TEST(CollectionList, CreateAppendsATickedRowUnlessCancelledOrFull) {
+  Dialog d("AB");
+  d.exchange.Name = "Old", d.exchange.FileName = "Old.IC1", d.exchange.Kept.info = "note\r\n";
   int opened = -2;
   EXPECT_EQ(CreateCollection(d.Table(), d.rows, d.exchange, [&](int slot) { opened = slot; }), ListChange::Cancelled);
   EXPECT_EQ(opened, -1);
-  EXPECT_EQ(d.SlotNames(), (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(d.SlotNames(), (Names{"A", "B"}));
   EXPECT_EQ(d.rows.Count(), 2);
 
-  const auto editor = [&](int) { d.exchange.Name = "New", d.exchange.Copyright = "me", d.exchange.ImageCount = 1; };
+  const auto editor = [&](int) { d.exchange.Name = "New", d.exchange.Copyright = "me", d.exchange.Comment = "c"; };
   EXPECT_EQ(CreateCollection(d.Table(), d.rows, d.exchange, editor), ListChange::Done);
-  EXPECT_EQ(d.SlotNames(), (std::vector<std::string>{"A", "B", "New"}));
+  EXPECT_EQ(d.SlotNames(), (Names{"A", "B", "New"}));
   EXPECT_EQ(d.rows.rows.back(), (std::pair<std::string, bool>{"New - me", true}));
   EXPECT_EQ(d.rows.Current(), 2);
   EXPECT_TRUE(d.slots[2].FileName.empty());
   EXPECT_TRUE(d.slots[2].Kept.empty());
-}
 
-// Catches the 66th collection written past the table's end, and the editor opened for nothing.
-TEST(CollectionList, CreateRefusesWhenTheTableIsFull) {
-  Dialog d;
-  for (int i = 0; i < kCollectionSlots; ++i) d.slots[static_cast<size_t>(i)] = Named("C" + std::to_string(i));
   d.count = kCollectionSlots;
-  bool opened = false;
-  EXPECT_EQ(CreateCollection(d.Table(), d.rows, d.exchange, [&](int) { opened = true; }), ListChange::TableFull);
-  EXPECT_FALSE(opened);
+  EXPECT_EQ(CreateCollection(d.Table(), d.rows, d.exchange, [](int) { ADD_FAILURE() << "editor opened"; }),
+            ListChange::TableFull);
   EXPECT_EQ(d.count, kCollectionSlots);
 }
 
@@ -120,8 +93,7 @@ TEST(CollectionList, CreateRefusesWhenTheTableIsFull) {
 // past the count lost on the way through the editor, a cancelled edit changing the slot, and Edit
 // acting when no row is current.
 TEST(CollectionList, EditKeepsTheRowsPlaceAndCancelKeepsTheSlot) {
-  Dialog d;
-  d.Load({Named("A"), Named("B"), Named("C"), Named("D"), Named("E")});
+  Dialog d("ABCDE");
   d.slots[2].Kept.info = "note\r\n";
   d.slots[2].Images[0].File = "a.jpg", d.slots[2].ImageCount = 1;
   d.rows.SetCurrent(2);
@@ -133,16 +105,14 @@ TEST(CollectionList, EditKeepsTheRowsPlaceAndCancelKeepsTheSlot) {
   EXPECT_EQ(d.slots[2].Comment, "");
 
   d.exchange.Images[1].File = "stale.jpg";
-  EXPECT_EQ(EditCollection(d.Table(), d.rows, d.exchange,
-                           [&](int) {
-                             EXPECT_EQ(d.exchange.Name, "C");
-                             EXPECT_EQ(d.exchange.Images[0].File, "a.jpg");
-                             EXPECT_EQ(d.exchange.Images[1].File, "stale.jpg");
-                             EXPECT_EQ(d.exchange.Kept.info, "note\r\n");
-                             d.exchange.Name = "Renamed", d.exchange.Copyright = "me";
-                           }),
-            ListChange::Done);
-  EXPECT_EQ(d.RowTexts(), (std::vector<std::string>{"A", "B", "Renamed - me", "D", "E"}));
+  const auto editor = [&](int) {
+    const CollectionInfo& e = d.exchange;
+    EXPECT_EQ(e.Name + "|" + e.Images[0].File + "|" + e.Images[1].File + "|" + e.Kept.info,
+              "C|a.jpg|stale.jpg|note\r\n");
+    d.exchange.Name = "Renamed", d.exchange.Copyright = "me";
+  };
+  EXPECT_EQ(EditCollection(d.Table(), d.rows, d.exchange, editor), ListChange::Done);
+  EXPECT_EQ(d.RowTexts(), (Names{"A", "B", "Renamed - me", "D", "E"}));
   EXPECT_TRUE(d.rows.rows[2].second);
   EXPECT_EQ(d.rows.Current(), 2);
   EXPECT_EQ(d.slots[2].FileName, "C.IC1");  // the file it was read from, for a later delete or save
@@ -153,79 +123,55 @@ TEST(CollectionList, EditKeepsTheRowsPlaceAndCancelKeepsTheSlot) {
             ListChange::NoRow);
 }
 
+// Collections A, B and C read from C:\P, which also holds a backup of B; B is the current row.
 struct DeleteSetup {
-  Dialog d;
+  Dialog d{"ABC"};
   test::MemoryFileSystem fs;
-  CollectionScan scan{"C:\\P", {}, {}};
+  CollectionScan scan{"C:\\P", {"A.IC1", "B.IC1", "C.IC1"}, {}};
   CollectionFiles Where() { return {fs, "C:\\P", scan}; }
   DeleteSetup() {
     for (const char* name : {"A.IC1", "B.IC1", "C.IC1", "B.IC1.bak"}) fs.Add(std::string("C:\\P\\") + name, name);
-    scan.fileNames = {"A.IC1", "B.IC1", "C.IC1"};
-    d.Load({Named("A"), Named("B"), Named("C")});
+    d.rows.SetCurrent(1);
   }
 };
 
-// Catches the row and the slot getting out of step after a delete, the file left on disk (it would come
-// back at the next scan), the scan still listing it (a later save would treat it as its own), and No
-// deleting anyway.
-TEST(CollectionList, DeleteOfTheSecondOfThreeRemovesItsFileRowAndSlot) {
-  DeleteSetup s;
-  s.d.rows.SetCurrent(1);
-  std::string asked;
-  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), [&](const std::string& q) { return asked = q, false; }),
-            ListChange::Cancelled);
-  EXPECT_EQ(asked, "Are you sure you want to delete the collection 'B");
-  EXPECT_EQ(s.d.count, 3);
-  EXPECT_TRUE(s.fs.Find("C:\\P\\B.IC1"));
-
-  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), [](const std::string&) { return true; }),
-            ListChange::Done);
-  EXPECT_EQ(s.d.SlotNames(), (std::vector<std::string>{"A", "C"}));
-  EXPECT_EQ(s.d.RowTexts(), (std::vector<std::string>{"A", "C"}));
-  EXPECT_FALSE(s.fs.Find("C:\\P\\B.IC1"));
-  EXPECT_TRUE(s.fs.Find("C:\\P\\B.IC1.bak"));
-  EXPECT_EQ(s.scan.fileNames, (std::vector<std::string>{"A.IC1", "C.IC1"}));
-  EXPECT_EQ(s.d.slots[2].Name, "");  // the freed slot holds nothing of the last collection
-}
-
-// Catches a delete that removes a file the collection was not read from: a pattern, a path, a file the
-// scan never read, one in another directory, or the file of a collection that still names it.
-TEST(CollectionList, DeleteRemovesOnlyTheFileTheScanReadForThatCollection) {
-  const struct {
-    const char* what;
-    std::string fileName;
-    std::string scanDir;
-    const char* otherSlotFile;  // FileName of slot 0
-    bool removesB;
-  } rows[] = {
+// Catches a delete that removes a file the collection was not read from (a pattern, a path, a file the
+// scan never read, one in another directory, or the file of a collection that still names it) or leaves
+// its own on disk (it would come back at the next scan), the scan still listing a removed file (a later
+// save would treat it as its own), and the row and the slot getting out of step.
+TEST(CollectionList, DeleteRemovesTheRowTheSlotAndOnlyTheFileTheScanReadForIt) {
+  // otherSlotFile: the FileName of slot 0.
+  const struct { const char* what; std::string fileName, scanDir, otherSlotFile; bool removesB; } rows[] = {
       {"its own file", "B.IC1", "C:\\P", "A.IC1", true},
       {"case differs, trailing separator", "b.ic1", "c:\\p\\", "A.IC1", true},
       {"created here, not saved", "", "C:\\P", "A.IC1", false},
-      {"a pattern", "B*", "C:\\P", "A.IC1", false},
       {"a pattern that is also a name read", "?.IC1", "C:\\P", "A.IC1", false},
       {"a path", "..\\P\\B.IC1", "C:\\P", "A.IC1", false},
       {"scanned in another directory", "B.IC1", "C:\\Q", "A.IC1", false},
       {"another collection still names it", "B.IC1", "C:\\P", "B.IC1", false},
   };
   for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
     DeleteSetup s;
     s.scan.directory = row.scanDir;
     s.scan.fileNames.push_back("?.IC1");
     s.d.slots[0].FileName = row.otherSlotFile;
     s.d.slots[1].FileName = row.fileName;
-    s.d.rows.SetCurrent(1);
-    EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), [](const std::string&) { return true; }),
-              ListChange::Done)
-        << row.what;
-    EXPECT_EQ(!s.fs.Find("C:\\P\\B.IC1"), row.removesB) << row.what;
-    EXPECT_EQ(s.fs.entries.size(), row.removesB ? 3u : 4u) << row.what;
-    EXPECT_EQ(s.d.SlotNames(), (std::vector<std::string>{"A", "C"})) << row.what;
+    EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), kYes), ListChange::Done);
+    EXPECT_EQ(!s.fs.Find("C:\\P\\B.IC1"), row.removesB);
+    EXPECT_EQ(s.fs.entries.size(), row.removesB ? 3u : 4u);  // B.IC1.bak among those that stay
+    EXPECT_EQ(s.scan.fileNames,
+              (row.removesB ? Names{"A.IC1", "C.IC1", "?.IC1"} : Names{"A.IC1", "B.IC1", "C.IC1", "?.IC1"}));
+    EXPECT_EQ(s.d.SlotNames(), (Names{"A", "C"}));
+    EXPECT_EQ(s.d.RowTexts(), (Names{"A", "C"}));
+    EXPECT_EQ(s.d.slots[2].Name, "");  // the freed slot holds nothing of the last collection
   }
 }
 
-// Catches a collection dropped from the list although its file stayed (it would come back), and Delete
-// acting when no row is current or the list is empty.
-TEST(CollectionList, DeleteKeepsTheCollectionWhenItsFileStaysAndNeedsACurrentRow) {
+// Catches the question's text not ending right after the row text, No deleting anyway, a collection
+// dropped from the list although its file stayed (it would come back), and Delete acting when no row is
+// current or the list is empty.
+TEST(CollectionList, DeleteAsksFirstAndKeepsTheCollectionWhenItsFileStays) {
   // The files of `fs`, none of which can be removed.
   struct StubbornFs final : FileSystem {
     explicit StubbornFs(FileSystem& fs) : fs(fs) {}
@@ -239,35 +185,30 @@ TEST(CollectionList, DeleteKeepsTheCollectionWhenItsFileStaysAndNeedsACurrentRow
     FileSystem& fs;
   };
   DeleteSetup s;
+  s.d.slots[1].Copyright = "me";
+  std::string asked;
+  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), [&](const std::string& q) { return asked = q, false; }),
+            ListChange::Cancelled);
+  EXPECT_EQ(asked, "Are you sure you want to delete the collection 'B - me");
   StubbornFs stubborn(s.fs);
-  s.d.rows.SetCurrent(1);
-  const CollectionFiles where{stubborn, "C:\\P", s.scan};
-  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, where, [](const std::string&) { return true; }),
-            ListChange::FileNotRemoved);
+  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, {stubborn, "C:\\P", s.scan}, kYes), ListChange::FileNotRemoved);
   EXPECT_EQ(s.d.count, 3);
   EXPECT_EQ(s.d.rows.Count(), 3);
+  EXPECT_TRUE(s.fs.Find("C:\\P\\B.IC1"));
 
+  const auto asks = [](const std::string&) { return ADD_FAILURE() << "asked", true; };
   s.d.rows.SetCurrent(-1);
-  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), [](const std::string&) {
-    ADD_FAILURE() << "asked";
-    return true;
-  }), ListChange::NoRow);
+  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), asks), ListChange::NoRow);
   Dialog empty;
   empty.rows.SetCurrent(0);
-  EXPECT_EQ(DeleteCollection(empty.Table(), empty.rows, s.Where(), [](const std::string&) { return true; }),
-            ListChange::NoRow);
+  EXPECT_EQ(DeleteCollection(empty.Table(), empty.rows, s.Where(), asks), ListChange::NoRow);
 }
 
 // Catches a trailing separator kept, a case-only change rescanning, and a file, a pattern or an empty
 // text taken for a directory.
 TEST(DirectoryCheck, DecidesFromTheTextAndTheDirectoriesThatExist) {
   const auto isDirectory = [](std::string_view p) { return p == "C:\\PICS" || p == "C:" || p == "C:\\P*"; };
-  const struct {
-    const char* text;
-    const char* before;
-    DirectoryCheck::Result result;
-    const char* after;
-  } rows[] = {
+  const struct { const char *text, *before; DirectoryCheck::Result result; const char* after; } rows[] = {
       {"c:\\pics", "C:\\PICS", DirectoryCheck::Unchanged, "c:\\pics"},
       {"C:\\PICS\\", "C:\\OTHER", DirectoryCheck::Found, "C:\\PICS"},
       {"C:\\PICS", "C:\\PICS\\", DirectoryCheck::Found, "C:\\PICS"},
@@ -286,17 +227,14 @@ TEST(DirectoryCheck, DecidesFromTheTextAndTheDirectoriesThatExist) {
 // Catches ticks not reaching InUse slot by slot, an empty box not falling back to C:\PICTAVO (or being
 // created), and the typed case of the directory lost.
 TEST(SetupChoices, OkStoresTheControlsIntoSettingsAndTable) {
-  Dialog d;
-  d.Load({Named("A", "", true), Named("B", "", false)});
+  Dialog d("AB");
+  d.slots[0].InUse = true;
   Settings settings;
   SetupChoices choices{90, true, true, {false, true}, "d:\\Pics"};
   EXPECT_TRUE(StoreSetupChoices(choices, settings, d.Table()));
-  EXPECT_EQ(settings.delaySeconds, 90);
-  EXPECT_TRUE(settings.random);
-  EXPECT_TRUE(settings.useAll);
-  EXPECT_EQ(settings.imagesDir, "d:\\Pics");
-  EXPECT_FALSE(d.slots[0].InUse);
-  EXPECT_TRUE(d.slots[1].InUse);
+  EXPECT_EQ(std::tuple(settings.delaySeconds, settings.random, settings.useAll, settings.imagesDir),
+            std::tuple(90, true, true, "d:\\Pics"));
+  EXPECT_EQ(std::pair(d.slots[0].InUse, d.slots[1].InUse), std::pair(false, true));
 
   choices.dirText.clear();
   EXPECT_FALSE(StoreSetupChoices(choices, settings, d.Table()));
@@ -305,20 +243,17 @@ TEST(SetupChoices, OkStoresTheControlsIntoSettingsAndTable) {
 
 // Catches the detail listing every failure (the dialog would grow off the screen) or miscounting the rest.
 TEST(SetupChoices, NotSavedDetailNamesFiveFailuresAndCountsTheRest) {
-  std::vector<CollectionInfo> table(kCollectionSlots);
+  Dialog d("0123456");
   SaveResult result;
-  for (int i = 0; i < 7; ++i) {
-    table[static_cast<size_t>(i)] = Named("N" + std::to_string(i));
-    result.failures.push_back({i, SaveProblem::WriteFailed, -1});
-  }
-  const std::string detail = NotSavedDetail(result, table);
+  for (int i = 0; i < 7; ++i) result.failures.push_back({i, SaveProblem::WriteFailed, -1});
+  const std::string detail = NotSavedDetail(result, d.slots);
   EXPECT_EQ(std::count(detail.begin(), detail.end(), '\n'), 5);
-  EXPECT_NE(detail.find("N4"), std::string::npos);
-  EXPECT_EQ(detail.find("N5"), std::string::npos);
+  EXPECT_NE(detail.find("\"4\""), std::string::npos);
+  EXPECT_EQ(detail.find("\"5\""), std::string::npos);
   EXPECT_TRUE(detail.ends_with("\r\nand 2 more.")) << detail;
 }
 
-// A machine with C: (C:\PICS holds Slides and Art; C:\LOCKED cannot be read) and an unreadable D:.
+// A machine with C: (C:\PICS holds Slides and art; C:\LOCKED cannot be read) and an unreadable D:.
 class FakeDirectories final : public DirectorySource {
  public:
   std::optional<std::vector<std::string>> Subdirectories(std::string_view dir) override {
@@ -338,13 +273,10 @@ TEST(DirectoryBrowser, ShowsParentsAboveAndSubdirectoriesBelow) {
   DirectoryBrowser browser(machine);
   ASSERT_TRUE(browser.Open("c:/PICS\\"));
   EXPECT_EQ(browser.OpenPath(), "C:\\PICS");
-  std::vector<std::tuple<std::string, std::string, int, bool>> rows;
-  for (const DirectoryRow& r : browser.Rows()) rows.emplace_back(r.name, r.path, r.depth, r.onPath);
-  EXPECT_EQ(rows, (std::vector<std::tuple<std::string, std::string, int, bool>>{
-                      {"C:\\", "C:\\", 0, true},
-                      {"PICS", "C:\\PICS", 1, true},
-                      {"art", "C:\\PICS\\art", 2, false},
-                      {"Slides", "C:\\PICS\\Slides", 2, false}}));
+  std::string rows;  // name|path|depth, "*" on the path to the open directory
+  for (const DirectoryRow& r : browser.Rows())
+    rows += r.name + "|" + r.path + "|" + std::to_string(r.depth) + (r.onPath ? "* " : " ");
+  EXPECT_EQ(rows, "C:\\|C:\\|0* PICS|C:\\PICS|1* art|C:\\PICS\\art|2 Slides|C:\\PICS\\Slides|2 ");
   EXPECT_EQ(browser.OpenRowIndex(), 1u);
   ASSERT_TRUE(browser.OpenRow(3));
   EXPECT_EQ(browser.OpenPath(), "C:\\PICS\\Slides");
@@ -357,17 +289,14 @@ TEST(DirectoryBrowser, ShowsParentsAboveAndSubdirectoriesBelow) {
 // letter, an unreadable directory replacing the open one, and an unreadable drive being taken.
 TEST(DirectoryBrowser, FallsBackToWhatCanBeRead) {
   FakeDirectories machine;
-  const struct { const char* start; const char* opens; } rows[] = {
-      {"C:\\PICS\\Gone\\Deeper", "C:\\PICS"},
-      {"C:\\LOCKED", "C:\\"},
-      {"PICTAVO", "C:\\Work"},
-      {"", "C:\\Work"},
-      {"D:\\PICTAVO", "C:\\Work"},
+  const std::pair<const char*, const char*> rows[] = {
+      {"C:\\PICS\\Gone\\Deeper", "C:\\PICS"}, {"C:\\LOCKED", "C:\\"}, {"PICTAVO", "C:\\Work"},
+      {"", "C:\\Work"},                       {"D:\\PICTAVO", "C:\\Work"},
   };
-  for (const auto& row : rows) {
+  for (const auto& [start, opens] : rows) {
     DirectoryBrowser browser(machine);
-    EXPECT_TRUE(browser.OpenNearest(row.start)) << row.start;
-    EXPECT_EQ(browser.OpenPath(), row.opens) << row.start;
+    EXPECT_TRUE(browser.OpenNearest(start)) << start;
+    EXPECT_EQ(browser.OpenPath(), opens) << start;
   }
   DirectoryBrowser browser(machine);
   ASSERT_TRUE(browser.Open("C:\\PICS"));
