@@ -34,6 +34,8 @@ uint64_t ClockSeed() {
 }
 
 int FormLoad() {
+  // An empty card reader or DVD drive is a directory that cannot be read, never a box from Windows.
+  ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   // A second copy, whatever its switch, ends here without reading anything.
   UniqueHandle instance(::CreateMutexW(nullptr, FALSE, kInstanceMutex));
   if (!instance || ::GetLastError() == ERROR_ALREADY_EXISTS) return 0;

@@ -8,7 +8,6 @@ namespace pictavo {
 
 inline constexpr int kMaxImages = 513;          // images a collection holds (indexes 0..512)
 inline constexpr int kCollectionSlots = 65;     // table slots (indexes 0..64)
-inline constexpr int kMaxScannedCollections = 64;  // a directory scan fills at most this many
 
 struct ImageEntry {
   std::string Title;  // "Holiday 3": written, read and copied, never shown

@@ -52,7 +52,7 @@ WriteStatus WriteCollectionFile(const CollectionIo& io, std::string_view imagesD
 
 bool LoadCollections(const CollectionIo& io, std::string_view imagesDir, std::span<CollectionInfo> table,
                      int16_t& count, CollectionScan& scan) {
-  const size_t limit = std::min<size_t>(table.size(), kMaxScannedCollections);
+  const size_t limit = table.size();  // every slot: what the dialog can create, the next scan lists again
   scan.directory = imagesDir;
   scan.fileNames.clear();
   scan.stamps.clear();
@@ -64,6 +64,13 @@ bool LoadCollections(const CollectionIo& io, std::string_view imagesDir, std::sp
     std::optional<FileStamp> stamp = io.files.StampOf(CollectionReadPath(imagesDir, name));
     if (!ReadCollectionFile(io, imagesDir, name, table[filled])) continue;
     table[filled].FileName = name;  // after the read, which leaves FileName alone
+    // A file without a name is known by its file's name: listed, edited and written back in place.
+    if (table[filled].Name.empty()) {
+      const size_t ext = kCollectionExtension.size();
+      const bool hasExt = name.size() > ext && EqualsAsciiNoCase(std::string_view(name).substr(name.size() - ext),
+                                                                  kCollectionExtension);
+      table[filled].Name = hasExt ? name.substr(0, name.size() - ext) : name;
+    }
     scan.fileNames.push_back(name);
     scan.Record(name, stamp, io.files);
     ++filled;
@@ -136,7 +143,7 @@ SaveResult SaveCollections(const CollectionIo& io, std::string_view imagesDir, s
     const size_t winner = owner.value_or(*first);
     if (winner != i) fail(i, SaveProblem::SameFileAs, static_cast<int>(winner));
   }
-  // A file that exists but was not read by the table (beyond the 64th, unreadable, hidden, new on
+  // A file that exists but was not read by the table (beyond the 65th, unreadable, hidden, new on
   // disk, a directory) is never replaced.
   for (size_t i = 0; i < n; ++i) {
     if (slots[i].done || loaded(slots[i].target)) continue;

@@ -75,8 +75,9 @@ enum class WriteStatus { Written, InvalidName, WriteFailed };
 // plain file name.
 WriteStatus WriteCollectionFile(const CollectionIo& io, std::string_view imagesDir, const CollectionInfo& info);
 
-// Fills table slots 0.. from the first 64 readable collection files, in listing order; each slot's
-// FileName is the name it was found under. Unreadable files are skipped. Sets `count` and `scan`;
+// Fills table slots 0.. from the first readable collection files, as many as the table has slots, in
+// listing order; each slot's FileName is the name it was found under, and a file that names no
+// collection gives it its own name without ".IC1". Unreadable files are skipped. Sets `count` and `scan`;
 // true when at least one collection was loaded.
 bool LoadCollections(const CollectionIo& io, std::string_view imagesDir, std::span<CollectionInfo> table,
                      int16_t& count, CollectionScan& scan);

@@ -38,7 +38,7 @@ constexpr std::array<ControlSpec, 16> kCollectionControls{{
     {btnSave, K::Button, "&OK", {3480, 4680, 1215, 375}, 13},
     {btnCancel, K::Button, "&Cancel", {4815, 4680, 1215, 375}, 14},
     {Frame1, K::GroupFrame, "", {120, 0, 5895, 4575}, 15},
-    {lblCopying, K::Label, "Copying files to Image Directory...", {120, 4740, 3105, 255}, 16, 0, &kSansBold},
+    {lblCopying, K::Label, kCopyingCaption, {120, 4740, 3105, 255}, 16, 0, &kSansBold},
 }};
 
 const FormSpec kCollectionForm{kCreateCollectionTitle, 6135, 5130, {"MS Sans Serif", 8.25f, false, false},
@@ -157,8 +157,12 @@ AddFilesOutcome AddPickedFiles(std::vector<std::string>& list, const PickedFiles
   AddFilesOutcome outcome;
   const bool copying = copyTicked && !copyDirectory.empty();
   const LowerCaseFn lower = [&](std::string_view name) { return platform.LowerCase(name); };
-  if (copying && !picked.names.empty()) platform.CopiesStarting();
+  const size_t files = picked.names.size();
+  if (copying && files > 0) platform.CopiesStarting(copyDirectory, files);
+  size_t done = 0;
   for (const std::string& pickedName : picked.names) {
+    if (copying && done > 0) platform.Copied(done, files);
+    ++done;
     const std::string source = JoinPath(picked.directory, pickedName);
     if (!copying) {
       if (pickedName.find('^') != std::string::npos) {
@@ -183,8 +187,15 @@ AddFilesOutcome AddPickedFiles(std::vector<std::string>& list, const PickedFiles
     }
     if (there == Existing::None && !platform.Copy(source, JoinPath(copyDirectory, *name))) outcome.copiesFailed = true;
   }
-  if (copying && !picked.names.empty()) platform.CopiesDone();
+  if (copying && files > 0) {
+    platform.Copied(files, files);
+    platform.CopiesDone();
+  }
   return outcome;
+}
+
+std::string CopyingCaption(size_t done, size_t files) {
+  return std::string(kCopyingCaption) + " " + std::to_string(done) + " of " + std::to_string(files);
 }
 
 TextWithCaret InsertCopyrightSign(std::u16string_view text, size_t caret) {

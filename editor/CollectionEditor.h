@@ -32,6 +32,7 @@ const FormSpec& CollectionFormSpec();
 
 inline constexpr std::string_view kCreateCollectionTitle = "Create Image Collection";
 inline constexpr std::string_view kEditCollectionTitle = "Edit Image Collection";
+inline constexpr std::string_view kCopyingCaption = "Copying files to Image Directory...";
 
 // The file-open dialog cd1.
 inline constexpr std::string_view kAddFilesTitle = "Add Image Files";
@@ -116,8 +117,12 @@ class AddFilesPlatform {
   virtual Existing Probe(std::string_view sourcePath, std::string_view destinationPath) = 0;
   // Copies without replacing anything; false when the copy failed.
   virtual bool Copy(std::string_view sourcePath, std::string_view destinationPath) = 0;
-  // Around the copies of one pick: the label and the hourglass.
-  virtual void CopiesStarting() = 0;
+  // Around the copies of one pick: the label and the hourglass. Before the first copy the directory is
+  // made when it does not exist yet (one level), so that a first collection can be made before the
+  // settings dialog's OK has ever made it.
+  virtual void CopiesStarting(std::string_view directory, size_t files) = 0;
+  // After each picked file: how far the copies have come.
+  virtual void Copied(size_t done, size_t files) = 0;
   virtual void CopiesDone() = 0;
 };
 
@@ -131,6 +136,8 @@ struct AddFilesOutcome {
 
 // Lists the picked files and, when copyTicked and copyDirectory is not empty, copies each into
 // copyDirectory (name listed first, then copied), as described for ChooseCopyName.
+// "Copying files to Image Directory... 37 of 200": how far the copies of a pick have come.
+std::string CopyingCaption(size_t done, size_t files);
 AddFilesOutcome AddPickedFiles(std::vector<std::string>& list, const PickedFiles& picked,
                                std::string_view copyDirectory, bool copyTicked, AddFilesPlatform& platform);
 

@@ -51,7 +51,9 @@ bool SameBytes(HANDLE a, HANDLE b) {
 // Adding files with the real file system, the label and the hourglass of one dialog.
 class WindowsAddFiles final : public AddFilesPlatform {
  public:
-  explicit WindowsAddFiles(HWND dialog) : dialog_(dialog) {}
+  WindowsAddFiles(HWND dialog, bool& copying) : dialog_(dialog), copying_(copying) {}
+  WindowsAddFiles(const WindowsAddFiles&) = delete;
+  WindowsAddFiles& operator=(const WindowsAddFiles&) = delete;
 
   std::string LowerCase(std::string_view name) override { return LowerCaseName(name); }
 
@@ -74,23 +76,60 @@ class WindowsAddFiles final : public AddFilesPlatform {
   }
 
   bool Copy(std::string_view sourcePath, std::string_view destinationPath) override {
-    return ::CopyFileW(Widen(sourcePath).c_str(), Widen(destinationPath).c_str(), TRUE) != FALSE;
+    // A large file reports its progress chunk by chunk: the windows are kept painted meanwhile.
+    const auto progress = [](LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE,
+                             LPVOID) -> DWORD {
+      KeepPainted();
+      return PROGRESS_CONTINUE;
+    };
+    return ::CopyFileExW(Widen(sourcePath).c_str(), Widen(destinationPath).c_str(), progress, nullptr, nullptr,
+                         COPY_FILE_FAIL_IF_EXISTS) != FALSE;
   }
 
-  void CopiesStarting() override {
+  void CopiesStarting(std::string_view directory, size_t files) override {
+    ::CreateDirectoryW(Widen(directory).c_str(), nullptr);  // one level; a failure shows in the copies
+    copying_ = true;
     previousCursor_ = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    ::SetDlgItemTextW(dialog_, lblCopying, Widen(CopyingCaption(0, files)).c_str());
     ::ShowWindow(::GetDlgItem(dialog_, lblCopying), SW_SHOW);
-    ::UpdateWindow(dialog_);  // the label is drawn before the first copy starts
+    KeepPainted();  // the label is drawn before the first copy starts
+  }
+
+  void Copied(size_t done, size_t files) override {
+    ::SetDlgItemTextW(dialog_, lblCopying, Widen(CopyingCaption(done, files)).c_str());
+    KeepPainted();
   }
 
   void CopiesDone() override {
     ::ShowWindow(::GetDlgItem(dialog_, lblCopying), SW_HIDE);
+    ::SetDlgItemTextW(dialog_, lblCopying, Widen(kCopyingCaption).c_str());
+    copying_ = false;
     ::SetCursor(previousCursor_ != nullptr ? previousCursor_ : ::LoadCursorW(nullptr, IDC_ARROW));
-    ::UpdateWindow(dialog_);
+    KeepPainted();
+  }
+
+  // While files are copied the windows are repainted and Windows sees the program answer, but nothing
+  // else runs: input that comes meanwhile is dropped, and other messages wait for the copies to end.
+  static void KeepPainted() {
+    MSG m;
+    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
+      if (m.message == WM_QUIT) {
+        ::PostQuitMessage(static_cast<int>(m.wParam));
+        break;
+      }
+    }
+    while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT)) {
+      if (m.message == WM_PAINT || m.message == WM_NCPAINT) ::DispatchMessageW(&m);
+    }
+  }
+
+  ~WindowsAddFiles() override {
+    if (copying_) CopiesDone();  // a failure on the way leaves no label or hourglass behind
   }
 
  private:
   HWND dialog_;
+  bool& copying_;
   HCURSOR previousCursor_ = nullptr;
 };
 
@@ -104,7 +143,8 @@ class CollectionForm final : public Form {
     CenterForm(hwnd());
     ::ShowWindow(Control(lblCopying), SW_HIDE);
     ::SendMessageW(Control(chkCopy), BM_SETCHECK, BST_CHECKED, 0);
-    bEditMode_ = !gEditCollection.Name.empty();
+    // Edit follows the row it was opened for, whatever the collection's name (a file may give none).
+    bEditMode_ = editedSlot_ >= 0;
     ::SetWindowTextW(hwnd(), Widen(bEditMode_ ? kEditCollectionTitle : kCreateCollectionTitle).c_str());
     if (!bEditMode_) return;
     SetControlText(txtName, gEditCollection.Name);
@@ -172,7 +212,7 @@ class CollectionForm final : public Form {
     if (result.empty()) return;
     std::vector<std::string> entries = Entries();
     const size_t before = entries.size();
-    WindowsAddFiles platform(hwnd());
+    WindowsAddFiles platform(hwnd(), copying_);
     const bool ticked = ::SendMessageW(Control(chkCopy), BM_GETCHECK, 0, 0) == BST_CHECKED;
     const AddFilesOutcome outcome = AddPickedFiles(entries, ParsePickResult(result), copyDirectory_, ticked, platform);
     for (size_t i = before; i < entries.size(); ++i) AppendEntry(entries[i]);
@@ -209,7 +249,16 @@ class CollectionForm final : public Form {
     ::SendMessageW(Control(lstFiles), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(entry).c_str()));
   }
 
+  // The hourglass stays over the dialog while files are copied.
+  bool OnMessage(UINT what, WPARAM, LPARAM, LRESULT& result) override {
+    if (what != WM_SETCURSOR || !copying_) return false;
+    ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    result = TRUE;
+    return true;
+  }
+
   std::string copyDirectory_;
+  bool copying_ = false;  // files are being copied
   int editedSlot_;
   ImageFilePicker& picker_;
   bool bEditMode_ = false;

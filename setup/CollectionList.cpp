@@ -109,9 +109,15 @@ ListChange DeleteCollection(const TableRef& table, CollectionRows& rows, const C
 
   const std::string path = FileToDelete(table, r, where);
   if (!path.empty()) {
-    if (!where.files.RemoveFile(path) && where.files.EntryExists(path)) return ListChange::FileNotRemoved;
+    FileSystem& fs = where.files;
     const std::string& name = table.slots[static_cast<size_t>(r)].FileName;
-    std::erase_if(where.scan.fileNames, [&](const std::string& f) { return where.files.SameFileName(f, name); });
+    // Only the file as the list was read from it: one written anew by someone else since is not ours to remove.
+    if (const std::optional<FileStamp> now = fs.StampOf(path)) {
+      const std::optional<FileStamp>* seen = where.scan.StampFor(name, fs);
+      if (seen == nullptr || *seen != now) return ListChange::FileChanged;
+    }
+    if (!fs.RemoveFile(path) && fs.EntryExists(path)) return ListChange::FileNotRemoved;
+    std::erase_if(where.scan.fileNames, [&](const std::string& f) { return fs.SameFileName(f, name); });
   }
 
   rows.Remove(r);
@@ -119,6 +125,8 @@ ListChange DeleteCollection(const TableRef& table, CollectionRows& rows, const C
   std::move(table.slots.begin() + r + 1, table.slots.begin() + used, table.slots.begin() + r);
   table.slots[static_cast<size_t>(used - 1)] = CollectionInfo{};
   table.count = static_cast<int16_t>(used - 1);
+  // The next row, or the last, is current: Edit and Delete act on it without another click.
+  if (table.count > 0) rows.SetCurrent(std::min(r, table.count - 1));
   return ListChange::Done;
 }
 

@@ -52,6 +52,7 @@ enum class ListChange {
   NoRow,           // no current row: nothing to edit or delete
   TableFull,       // every slot is used: the editor was not opened
   FileNotRemoved,  // the collection's file could not be deleted: the collection stays
+  FileChanged,     // the collection's file was changed since it was read: it and the collection stay
 };
 
 // Create: the editor in create mode; its collection appended as a ticked last row, made current.
@@ -68,7 +69,7 @@ std::string DeleteQuestion(std::string_view rowText);
 // Where the collection files are: the images directory and what the last scan read there.
 struct CollectionFiles {
   FileSystem& files;
-  std::string_view imagesDir;
+  std::string imagesDir;  // a copy: the question's message loop may see the images directory change
   CollectionScan& scan;
 };
 
@@ -77,7 +78,8 @@ struct CollectionFiles {
 std::string FileToDelete(const TableRef& table, int r, const CollectionFiles& where);
 
 // Delete: asks (confirm gets the question, answers Yes with true), removes the collection's file at once
-// (see FileToDelete) and the row and the slot, the slots above moving down one place.
+// (see FileToDelete) while it is as the scan found it, and the row and the slot, the slots above moving
+// down one place; the row that takes its place (or the last) becomes current.
 ListChange DeleteCollection(const TableRef& table, CollectionRows& rows, const CollectionFiles& where,
                             const std::function<bool(const std::string& question)>& confirm);
 

@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include <utility>
 
@@ -80,6 +81,7 @@ class SetupForm final : public Form {
     ::CheckDlgButton(hwnd(), setup::chkUseAll, gUseAll ? BST_CHECKED : BST_UNCHECKED);
     SetControlText(setup::txtDir, gImagesDir);
     sDirAtFocus_ = gImagesDir;
+    ::SetWindowSubclass(Control(setup::txtDir), &DirBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
     if (LoadCollections()) {
       ListViewRows rows = Rows();
       BuildCollectionList(Table(), rows);
@@ -103,12 +105,37 @@ class SetupForm final : public Form {
     }
   }
 
+  // The box is entered or left only when the focus moves between it and another control of this dialog.
+  // Switching to another program, or a window of ours opening over the dialog, neither leaves the box nor,
+  // on the way back, enters it: a half-typed path is checked only when the user really moves on.
+  bool FromOrToOwnControl(HWND other) const {
+    return other != nullptr && other != Control(setup::txtDir) && ::IsChild(hwnd(), other);
+  }
+  static LRESULT CALLBACK DirBoxProc(HWND box, UINT what, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    // The edit control tells the dialog of a focus change without saying where the focus came from or goes.
+    if (what == WM_SETFOCUS || what == WM_KILLFOCUS) reinterpret_cast<SetupForm*>(data)->focusPartner_ = reinterpret_cast<HWND>(wParam);
+    return ::DefSubclassProc(box, what, wParam, lParam);
+  }
+
   void txtDir_GotFocus() { sDirAtFocus_ = ControlText(setup::txtDir); }
+
+  // A relative path means the same directory to the show only once it is a full one.
+  static std::string FullPath(const std::string& path) {
+    const std::wstring wide = Widen(path);
+    if (wide.empty() || !::PathIsRelativeW(wide.c_str())) return path;
+    const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD length = size ? ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr) : 0;
+    if (length == 0 || length >= size) return path;
+    full.resize(length);
+    return Narrow(full);
+  }
 
   // The directory check: a real change of the box's text, to an existing directory, rescans.
   void txtDir_LostFocus() {
-    const DirectoryCheck check = CheckDirectory(ControlText(setup::txtDir), sDirAtFocus_, WindowsUpper, IsDirectory);
+    DirectoryCheck check = CheckDirectory(ControlText(setup::txtDir), sDirAtFocus_, WindowsUpper, IsDirectory);
     if (check.result == DirectoryCheck::Unchanged) return;
+    if (check.result == DirectoryCheck::Found) check.text = FullPath(check.text);
     if (check.text != ControlText(setup::txtDir)) SetControlText(setup::txtDir, check.text);
     // Checked once: leaving the box again, or Browse bringing back the same directory, changes nothing.
     sDirAtFocus_ = check.text;
@@ -130,6 +157,7 @@ class SetupForm final : public Form {
   }
 
   void btnBrowse_Click() {
+    txtDir_LostFocus();  // a typed change counts before anything else
     ShowBrowse(hwnd());
     SetControlText(setup::txtDir, gImagesDir);
     txtDir_LostFocus();
@@ -145,6 +173,7 @@ class SetupForm final : public Form {
   }
 
   void btnCreate_Click() {
+    txtDir_LostFocus();
     ListViewRows rows = Rows();
     const ListChange change = CreateCollection(Table(), rows, gEditCollection, [&](int slot) { OpenEditor(slot); });
     if (change == ListChange::TableFull) ShowMessage(message::kTableFull, hwnd());
@@ -152,22 +181,28 @@ class SetupForm final : public Form {
   }
 
   void btnEdit_Click() {
+    txtDir_LostFocus();
     ListViewRows rows = Rows();
     EditCollection(Table(), rows, gEditCollection, [&](int slot) { OpenEditor(slot); });
   }
 
   void btnDelete_Click() {
+    txtDir_LostFocus();
     ListViewRows rows = Rows();
     const CollectionFiles where{SystemCollectionIo().files, gImagesDir, gCollectionScan};
     const ListChange change = DeleteCollection(Table(), rows, where, [&](const std::string& question) {
+      const ModalScope modal;
       return ::MessageBoxW(hwnd(), Widen(question).c_str(), kDeleteTitle, MB_YESNO | MB_DEFBUTTON1) == IDYES;
     });
     if (change == ListChange::FileNotRemoved) ShowMessage(message::kNotDeleted, hwnd());
+    if (change == ListChange::FileChanged)
+      ShowMessage(message::kNotDeleted, hwnd(),
+                  "Its file was changed by another program after this list was read, so it was left as it is.");
   }
 
   void btnSave_Click() {
     // OK reached through its access key leaves the focus in the box, which was then never left.
-    if (::GetFocus() == Control(setup::txtDir)) txtDir_LostFocus();
+    txtDir_LostFocus();
     if (gCollectionCount == 0) {
       ShowMessage(message::kNoneAvailable, hwnd());
       Close();
@@ -179,7 +214,7 @@ class SetupForm final : public Form {
     choices.useAll = ::IsDlgButtonChecked(hwnd(), setup::chkUseAll) == BST_CHECKED;
     const ListViewRows rows = Rows();
     for (int r = 0; r < rows.Count(); ++r) choices.ticks.push_back(rows.Ticked(r));
-    choices.dirText = ControlText(setup::txtDir);
+    choices.dirText = FullPath(ControlText(setup::txtDir));
 
     Settings settings{gDelay, gRandom, gUseAll, gImagesDir};
     const bool create = StoreSetupChoices(choices, settings, Table());
@@ -188,7 +223,10 @@ class SetupForm final : public Form {
     gUseAll = settings.useAll;
     gImagesDir = settings.imagesDir;
     if (create) ::CreateDirectoryW(Widen(gImagesDir).c_str(), nullptr);  // one level; failures do not matter
-    SaveSettings();
+    if (!SaveSettings()) {
+      ShowMessage(message::kSettingsNotSaved, hwnd());
+      return;
+    }
     const SaveResult saved = SaveCollections();
     if (!saved.AllWritten()) {
       // What was written stays written; the dialog stays open so that nothing else is lost.
@@ -220,8 +258,8 @@ class SetupForm final : public Form {
 
   void OnCommand(int id, int code) override {
     if (id == setup::txtDir) {
-      if (code == EN_SETFOCUS) txtDir_GotFocus();
-      if (code == EN_KILLFOCUS) txtDir_LostFocus();
+      if (code == EN_SETFOCUS && FromOrToOwnControl(focusPartner_)) txtDir_GotFocus();
+      if (code == EN_KILLFOCUS && FromOrToOwnControl(focusPartner_)) txtDir_LostFocus();
       return;
     }
     if (code != BN_CLICKED) return;
@@ -256,6 +294,7 @@ class SetupForm final : public Form {
 
   SetupHooks hooks_;
   std::string sDirAtFocus_;
+  HWND focusPartner_ = nullptr;  // where the box's focus came from or went to, in the last change
 };
 
 }  // namespace

@@ -3,11 +3,14 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
 #include "app/Resources.h"
 #include "platform/Text_win.h"
+#include "ui/MessageCatalogue.h"
+#include "ui/MessageDialog_win.h"
 #include "ui/Placement.h"
 #include "ui/Twips.h"
 
@@ -129,7 +132,83 @@ void FitDirectoryRows(HWND list, HFONT font, int32_t dpi) {
   ::SendMessageW(list, LB_SETITEMHEIGHT, 0, row);
 }
 
+// The rest of a double click whose first click closed a modal window: its second press lands on whatever
+// lay beneath the button (the owner's OK or Cancel) and must not press it. A message hook of the thread
+// notes each release of the left button; after a modal window closed on one, presses near it within the
+// double-click time, and their releases, are dropped.
+struct ClickGuard {
+  HHOOK hook = nullptr;
+  int depth = 0;  // modal windows open on this thread
+  DWORD upTime = 0;
+  POINT upPoint{};
+  bool upSeen = false;
+  bool armed = false;
+};
+thread_local ClickGuard gClickGuard;
+
+bool IsLeftPress(UINT m) {
+  return m == WM_LBUTTONDOWN || m == WM_LBUTTONDBLCLK || m == WM_NCLBUTTONDOWN || m == WM_NCLBUTTONDBLCLK;
+}
+bool IsLeftRelease(UINT m) { return m == WM_LBUTTONUP || m == WM_NCLBUTTONUP; }
+
+LRESULT CALLBACK ClickGuardHook(int code, WPARAM wParam, LPARAM lParam) {
+  ClickGuard& g = gClickGuard;
+  if (code == HC_ACTION && wParam == PM_REMOVE && lParam != 0) {
+    MSG& m = *reinterpret_cast<MSG*>(lParam);
+    const bool press = IsLeftPress(m.message), release = IsLeftRelease(m.message);
+    if (g.armed && (press || release)) {
+      const bool nearby = std::abs(m.pt.x - g.upPoint.x) <= ::GetSystemMetrics(SM_CXDOUBLECLK) &&
+                        std::abs(m.pt.y - g.upPoint.y) <= ::GetSystemMetrics(SM_CYDOUBLECLK);
+      if (nearby && m.time - g.upTime <= ::GetDoubleClickTime()) {
+        m.message = WM_NULL;
+        if (release) g.armed = false;
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+      }
+      g.armed = false;
+    }
+    if (release) g.upTime = m.time, g.upPoint = m.pt, g.upSeen = true;
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The width of a vertical scroll bar at a DPI.
+int ScrollBarWidth(int32_t dpi) {
+  using ForDpi = int(WINAPI*)(int, UINT);
+  static const auto forDpi = reinterpret_cast<ForDpi>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+  return forDpi != nullptr ? forDpi(SM_CXVSCROLL, static_cast<UINT>(dpi))
+                           : ::GetSystemMetrics(SM_CXVSCROLL);
+}
+
+// A handler's failure, told with the catalogue's message for what it does not name; once at a time.
+void ReportUnexpectedFailure(HWND window) {
+  static thread_local bool reporting = false;
+  if (reporting) return;
+  reporting = true;
+  try {
+    ShowMessage(message::kUnexpected, window);
+  } catch (...) {
+  }
+  reporting = false;
+}
+
 }  // namespace
+
+ModalScope::ModalScope() {
+  ClickGuard& g = gClickGuard;
+  if (g.depth++ == 0 && g.hook == nullptr)
+    g.hook = ::SetWindowsHookExW(WH_GETMESSAGE, &ClickGuardHook, nullptr, ::GetCurrentThreadId());
+}
+
+ModalScope::~ModalScope() {
+  ClickGuard& g = gClickGuard;
+  // Closed by a click: the last message taken from the queue was that release.
+  g.armed = g.upSeen && static_cast<DWORD>(::GetMessageTime()) == g.upTime;
+  if (--g.depth == 0 && g.hook != nullptr) {
+    ::UnhookWindowsHookEx(g.hook);
+    g = ClickGuard{};
+  }
+}
 
 int32_t WindowDpi(HWND window) {
   if (DpiApi().getDpiForWindow != nullptr && window != nullptr) {
@@ -182,6 +261,7 @@ int32_t Form::Pixels(int32_t twips) const { return TwipsToPixels(twips, dpi_); }
 INT_PTR Form::ShowModal(HWND owner) {
   const std::vector<WORD> dialogTemplate = BuildTemplate(Widen(spec_.title));
   closing_ = false;
+  const ModalScope modal;
   return ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr),
                                    reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner,
                                    &Form::DialogProc, reinterpret_cast<LPARAM>(this));
@@ -218,8 +298,13 @@ INT_PTR CALLBACK Form::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
   try {
     return self->Dispatch(message, wParam, lParam);
   } catch (...) {
-    // Nothing may unwind into Windows: a handler that fails closes its dialog.
-    self->Close(-1);
+    // Nothing may unwind into Windows. A dialog that cannot load closes; a handler that fails is told to
+    // the user and the dialog stays, with whatever the user had done in it.
+    if (message == WM_INITDIALOG) {
+      self->Close(-1);
+    } else {
+      ReportUnexpectedFailure(hwnd);
+    }
     return FALSE;
   }
 }
@@ -350,9 +435,12 @@ void Form::ApplyLayout(bool sizeWindow) {
     if (c.kind == ControlKind::DriveList) FitDriveList(control, r);
     if (c.kind == ControlKind::DirectoryList) FitDirectoryRows(control, FontFor(c), dpi_);
     if (c.kind == ControlKind::CheckList) {
+      // The column leaves room for the vertical scroll bar that a longer list shows, so that the list
+      // never needs a horizontal one.
       RECT client{};
       ::GetClientRect(control, &client);
-      ListView_SetColumnWidth(control, 0, client.right - client.left);
+      const int bar = (::GetWindowLongW(control, GWL_STYLE) & WS_VSCROLL) ? 0 : ScrollBarWidth(dpi_);
+      ListView_SetColumnWidth(control, 0, client.right - client.left - bar);
     }
   }
 

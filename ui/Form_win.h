@@ -73,6 +73,16 @@ class Form {
   std::vector<UniqueFont> fonts_;
 };
 
+// Held while a modal window of this program is open (every Form holds one; so must a platform message
+// box): when the window closes on a click, the rest of a double click does not reach what lay beneath.
+class ModalScope {
+ public:
+  ModalScope();
+  ~ModalScope();
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
+};
+
 // Outer size of a window in twips at its own DPI.
 struct TwipsSize {
   float width = 0;

@@ -10,7 +10,7 @@ struct CodedEntry {
   MessageEntry entry;
 };
 
-constexpr std::array<CodedEntry, 13> kEntries{{
+constexpr std::array<CodedEntry, 14> kEntries{{
     {-100,
      {"Please supply a Collection Name.",
       "Before we can save your collection, we ask that you please give it a name. Choose a nice one that you "
@@ -74,6 +74,11 @@ constexpr std::array<CodedEntry, 13> kEntries{{
      {"The collection could not be deleted.",
       "Pictavo could not remove its file from the Images Directory. Check that the file is not read-only or open "
       "in another program, then try again.",
+      MessageIcon::Error}},
+    {-114,
+     {"The settings could not be saved.",
+      "Pictavo could not store its settings for your user account, so nothing was saved. Click OK to try "
+      "again, or Cancel to leave the settings as they were.",
       MessageIcon::Error}},
 }};
 

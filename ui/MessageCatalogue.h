@@ -28,9 +28,11 @@ inline constexpr int32_t kTableFull = -110;          // no room for another coll
 inline constexpr int32_t kNotSaved = -111;           // some collection files could not be written
 inline constexpr int32_t kCaretInFileName = -112;    // picked files whose names hold "^" were left out
 inline constexpr int32_t kNotDeleted = -113;         // a collection's file could not be deleted
+inline constexpr int32_t kSettingsNotSaved = -114;   // the settings could not be stored
+inline constexpr int32_t kUnexpected = -1;           // a failure the program has no message for
 }  // namespace message
 
-// Codes -100 to -104 and -106 to -113 have entries of their own; every other code gets the
+// Codes -100 to -104 and -106 to -114 have entries of their own; every other code gets the
 // generic entry.
 const MessageEntry& MessageFor(int32_t code);
 

@@ -34,23 +34,25 @@ class CollectionTableTest : public ::testing::Test {
   CollectionScan scan;
 };
 
-// Catches a scan out of listing order, past 64 files, stopped by an unreadable file, or with FileName
-// guessed from Name; then a save that overwrites files the scan did not read (locked, beyond the 64th).
+// Catches a scan out of listing order, short of the 65 slots or past them, stopped by an unreadable file,
+// with FileName guessed from Name or a file without a name left nameless; then a save that overwrites
+// files the scan did not read (locked, beyond the 65th).
 TEST_F(CollectionTableTest, ScanAndTheFilesItDidNotRead) {
   fs.Add("C:\\PIC\\zeta.IC1", FileFor("Zeta"));
   fs.Add("C:\\PIC\\locked.IC1", "locked bytes").unreadable = true;
-  fs.Add("C:\\PIC\\holiday.ic1", FileFor("Summer"));
+  const std::string nameless = "[Images]\r\nx.jpg^1\r\n";
+  fs.Add("C:\\PIC\\holiday.ic1", nameless);
   for (int i = 0; i < 70; ++i) fs.Add("C:\\PIC\\c" + std::to_string(i) + ".IC1", FileFor("C" + std::to_string(i)));
   ASSERT_TRUE(Load());
-  ASSERT_EQ(count, 64);
-  EXPECT_EQ(Slot(0).Name + Slot(1).Name + Slot(63).Name + Slot(64).Name, "ZetaSummerC61");
+  ASSERT_EQ(count, 65);
+  EXPECT_EQ(Slot(0).Name + Slot(1).Name + Slot(63).Name + Slot(64).Name, "ZetaholidayC61C62");
   EXPECT_EQ(Slot(1).FileName, "holiday.ic1");
 
-  Slot(0).Name = "C69";     // onto a file beyond the 64th
+  Slot(0).Name = "C69";     // onto a file beyond the 65th
   Slot(1).Name = "Locked";  // onto the unreadable file
   EXPECT_EQ(Problems(Save()), (std::vector{SaveProblem::FileNotLoaded, SaveProblem::FileNotLoaded}));
   EXPECT_EQ(fs.Bytes("C:\\PIC\\c69.IC1") + fs.Bytes("C:\\PIC\\locked.IC1"), FileFor("C69") + "locked bytes");
-  EXPECT_EQ(fs.Bytes("C:\\PIC\\zeta.IC1") + fs.Bytes("C:\\PIC\\holiday.ic1"), FileFor("Zeta") + FileFor("Summer"));
+  EXPECT_EQ(fs.Bytes("C:\\PIC\\zeta.IC1") + fs.Bytes("C:\\PIC\\holiday.ic1"), FileFor("Zeta") + nameless);
 }
 
 // Catches an old file removed before (or without) its collection's successful write elsewhere, a

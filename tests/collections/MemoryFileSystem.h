@@ -51,7 +51,7 @@ class MemoryFileSystem final : public FileSystem {
     return std::find(failWrites.begin(), failWrites.end(), path) == failWrites.end() && (Add(path, bytes), true);
   }
   bool RemoveFile(std::string_view path) override {
-    return std::erase_if(entries, [&](const Entry& e) { return EqualsAsciiNoCase(e.path, path); }) > 0;
+    return !failRemoves && std::erase_if(entries, [&](const Entry& e) { return EqualsAsciiNoCase(e.path, path); }) > 0;
   }
   std::optional<FileStamp> StampOf(std::string_view path) override {
     const Entry* e = Find(path);
@@ -62,6 +62,7 @@ class MemoryFileSystem final : public FileSystem {
 
   std::vector<Entry> entries;
   std::vector<std::string> failWrites;  // paths (exact case) whose writes fail
+  bool failRemoves = false;             // no file can be removed
   std::vector<std::string> writes;
   uint64_t clock = 0;
 };

@@ -121,12 +121,13 @@ struct FakeDisk final : AddFilesPlatform {
     files[AsciiLower(destination)] = files[AsciiLower(source)];
     return true;
   }
-  void CopiesStarting() override { log.push_back("start"); }
+  void CopiesStarting(std::string_view, size_t) override { log.push_back("start"); }
+  void Copied(size_t done, size_t files) override { log.push_back(std::to_string(done) + "/" + std::to_string(files)); }
   void CopiesDone() override { log.push_back("done"); }
 };
 
 // Catches a name listed as picked instead of in lower case, copies made with the box cleared or no
-// directory, the label shown without copies, a different picture overwritten, a copy onto itself, a
+// directory, the label shown without copies or not told how far they have come, a different picture overwritten, a copy onto itself, a
 // failed copy that loses its name or is told per file, a "^" name listed as it is, a name listed again
 // that a stored entry has in another letter case, and files beyond the 513th added or copied.
 TEST(AddPickedFiles, ListsAndCopiesOnlyWhatItShould) {
@@ -134,12 +135,12 @@ TEST(AddPickedFiles, ListsAndCopiesOnlyWhatItShould) {
   const PickedFiles fromPhotos{"C:\\Photos", {"Beach.JPG", "rock^roll.jpg", "Sea.jpg"}};
   const struct { const char* what; std::string dir; bool ticked; PickedFiles picked; Names list, log; C messages; } rows[] = {
       {"copying", "C:\\Pic", true, fromPhotos, {"beach (2).jpg", "rock_roll.jpg", "sea.jpg"},
-       {"start", "copy C:\\Pic\\Beach (2).JPG", "copy C:\\Pic\\rock_roll.jpg", "done"}, {}},
+       {"start", "copy C:\\Pic\\Beach (2).JPG", "1/3", "copy C:\\Pic\\rock_roll.jpg", "2/3", "3/3", "done"}, {}},
       {"box cleared", "C:\\Pic", false, fromPhotos, {"beach.jpg", "sea.jpg"}, {}, {-112}},
       {"no directory", "", true, fromPhotos, {"beach.jpg", "sea.jpg"}, {}, {-112}},
-      {"from the images directory", "C:\\Pic", true, {"C:\\Pic", {"beach.jpg"}}, {"beach.jpg"}, {"start", "done"}, {}},
+      {"from the images directory", "C:\\Pic", true, {"C:\\Pic", {"beach.jpg"}}, {"beach.jpg"}, {"start", "1/1", "done"}, {}},
       {"read-only", "R:\\", true, {"C:\\Photos", {"Sea.jpg", "rock^roll.jpg"}}, {"sea.jpg", "rock_roll.jpg"},
-       {"start", "copy R:\\Sea.jpg", "copy R:\\rock_roll.jpg", "done"}, {-109}},
+       {"start", "copy R:\\Sea.jpg", "1/2", "copy R:\\rock_roll.jpg", "2/2", "done"}, {-109}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -159,7 +160,7 @@ TEST(AddPickedFiles, ListsAndCopiesOnlyWhatItShould) {
   const AddFilesOutcome outcome = AddPickedFiles(full, {"C:\\Photos", {"a.jpg", "x.JPG", "b.jpg"}}, "C:\\Pic", true, disk);
   EXPECT_EQ(full.back(), "a.jpg");
   EXPECT_EQ(full.size(), static_cast<size_t>(kMaxImages));
-  EXPECT_EQ(disk.log, (Names{"start", "copy C:\\Pic\\a.jpg", "copy C:\\Pic\\x.JPG", "done"}));
+  EXPECT_EQ(disk.log, (Names{"start", "copy C:\\Pic\\a.jpg", "1/3", "copy C:\\Pic\\x.JPG", "2/3", "3/3", "done"}));
   EXPECT_EQ(outcome.Messages(), (C{-108}));
 }
 

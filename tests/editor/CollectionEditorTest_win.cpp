@@ -180,14 +180,16 @@ TEST_F(EditorTest, EditModeRoundTrip) {
 }
 
 // Catches the frame's close box running Cancel's or OK's handler (the collection must come back as it
-// went in), and a Cancel that leaves the edited name in place or changes any other field.
+// went in), a Cancel that leaves the edited name in place or changes any other field, and a collection
+// whose file gave no name opened for creating instead of editing (OK would leave its file beside a new one).
 TEST_F(EditorTest, CloseBoxAndCancel) {
   for (bool cancel : {false, true}) {
     SCOPED_TRACE(cancel ? "cancel" : "close");
     gEditCollection = CollectionInfo{};
-    gEditCollection.Name = "Holiday", gEditCollection.Comment = "Summer";
+    gEditCollection.Name = cancel ? "" : "Holiday", gEditCollection.Comment = "Summer";
     gEditCollection.ImageCount = 1, gEditCollection.Images[0] = {"T", "x.jpg"};
     Steps steps(owner.hwnd, {[&](HWND dialog) {
+      EXPECT_EQ(TextOf(dialog), "Edit Image Collection");
       Type(dialog, txtName, "Changed");
       Type(dialog, txtComment, "Winter");
       ::SendDlgItemMessageW(dialog, lstFiles, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"y.jpg"));
@@ -207,19 +209,22 @@ struct HookTraits {
   static void Close(Type h) noexcept { ::UnhookWindowsHookEx(h); }
 };
 
-// Records what the copying label did: shown (with the hourglass) and hidden again.
+// Records what the copying label did: shown (with the hourglass), how far the copies came, hidden again.
 Names gLabelEvents;
 LRESULT CALLBACK WatchLabel(int code, WPARAM wParam, LPARAM lParam) {
   const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
-  if (code == HC_ACTION && m->message == WM_SHOWWINDOW && ::GetDlgCtrlID(m->hwnd) == lblCopying)
+  if (code != HC_ACTION || ::GetDlgCtrlID(m->hwnd) != lblCopying) return ::CallNextHookEx(nullptr, code, wParam, lParam);
+  if (m->message == WM_SHOWWINDOW)
     gLabelEvents.push_back(m->wParam ? (::GetCursor() == ::LoadCursorW(nullptr, IDC_WAIT) ? "shown, hourglass" : "shown")
                                      : "hidden");
+  const std::string text = m->message == WM_SETTEXT ? Narrow(reinterpret_cast<const wchar_t*>(m->lParam)) : "";
+  if (text.size() > kCopyingCaption.size()) gLabelEvents.push_back(text.substr(kCopyingCaption.size() + 1));
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // Catches a different picture in the images directory overwritten or an identical one copied again (as
 // the files' bytes tell), the check box not read, the label not shown around the copies with the
-// hourglass (or shown without any), a pick's message (here: names with "^" left out) not shown, a
+// hourglass and how far they have come (or shown without any), a pick's message (here: names with "^" left out) not shown, a
 // Unicode name mangled on its way from the pick to the collection file, and the picker not started in
 // the directory box's folder.
 TEST_F(EditorTest, AddFilesCopiesIntoTheImagesDirectory) {
@@ -252,7 +257,8 @@ TEST_F(EditorTest, AddFilesCopiesIntoTheImagesDirectory) {
     EXPECT_EQ(picker.startedIn, images.Utf8());
     EXPECT_EQ(Listed(), (ticked ? Names{"beach (2).jpg", greekListed, "rock_roll.jpg", "sea.jpg"}
                                 : Names{"beach.jpg", greekListed, "sea.jpg"}));
-    EXPECT_EQ(gLabelEvents, (ticked ? Names{"shown, hourglass", "hidden"} : Names{}));
+    EXPECT_EQ(gLabelEvents, (ticked ? Names{"0 of 4", "shown, hourglass", "1 of 4", "2 of 4", "3 of 4", "4 of 4", "hidden"}
+                                    : Names{}));
     EXPECT_EQ(images.Read(L"beach.jpg"), "other sand");
     EXPECT_EQ(images.Read(L"Beach (2).JPG").value_or("-"), ticked ? "sand" : "-");
     EXPECT_EQ(images.Read(greek).value_or("-"), ticked ? "greek" : "-");

@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include <stdexcept>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -187,6 +189,51 @@ TEST(SetupDialog, ATypedDirectoryWithoutCollectionsEmptiesTheListAndOkStoresNoth
   EXPECT_EQ(p.images.Read(L"Work.IC1"), p.work);
 }
 
+// Catches the directory check run when the user only switched to another window (a half-typed path would
+// empty the list and lose the work) or not run before a button acts (Delete through its access key taking
+// a collection of the directory typed over), a relative path kept relative (the show, started elsewhere,
+// would not find it), no current row after a deletion, a horizontal scroll bar under a long list, and a
+// failing handler closing the dialog instead of telling the user.
+TEST(SetupDialog, TheBoxIsCheckedWhenTheUserMovesOnAndBeforeAButtonActs) {
+  Prepared p;
+  test::TempDir many;
+  for (char c = 'A'; c <= 'I'; ++c) many.Write(Widen(std::string(1, c)) + L".IC1", CollectionBytes({c}, "", true));
+  const std::wstring parent = many.path().substr(0, many.path().rfind(L'\\'));
+  wchar_t before[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, before);
+  ::SetCurrentDirectoryW(parent.c_str());
+  SetupHooks hooks;
+  hooks.openEditor = [](HWND, const std::string&, int) { throw std::runtime_error("the editor failed"); };
+  test::OwnerWindow other(0, 0, 200, 100);  // another program's window
+  DialogDriver driver(nullptr, [&](HWND dialog) {
+    if (TextOf(dialog) == "You Sure 'Bout That?") return (void)::PostMessageW(dialog, WM_COMMAND, IDYES, 0);
+    if (TextOf(dialog) != "Pictavo Settings") {
+      EXPECT_NE(test::FindChildByText(dialog, L"An unknown error occurred."), nullptr);
+      return (void)::PostMessageW(test::FindChildByText(dialog, L"&Done"), BM_CLICK, 0, 0);
+    }
+    HWND box = ::GetDlgItem(dialog, setup::txtDir);
+    ::SetFocus(box);
+    ::SetWindowTextW(box, many.path().substr(parent.size() + 1).c_str());
+    ::SetActiveWindow(other.hwnd);
+    ::SetActiveWindow(dialog);
+    EXPECT_EQ(::GetFocus(), box);
+    EXPECT_EQ(RowsOf(dialog), "Trips - own photos+ Work- ");
+    Click(dialog, setup::btnDelete);  // Alt+D, the box not left
+    EXPECT_EQ(TextOf(dialog, setup::txtDir), many.Utf8());
+    EXPECT_EQ(RowsOf(dialog), "B+ C+ D+ E+ F+ G+ H+ I+ ");
+    EXPECT_FALSE(many.Exists(L"A.IC1"));
+    HWND list = ::GetDlgItem(dialog, setup::lstCollections);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), 0);
+    EXPECT_FALSE(::GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL);
+    Click(dialog, setup::btnCreate);
+    EXPECT_TRUE(::IsWindowVisible(dialog));
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(setup::btnCancel, BN_CLICKED), 0);
+  }, 3);
+  ShowSetup(nullptr, hooks);
+  ::SetCurrentDirectoryW(before);
+  EXPECT_EQ(p.images.Read(L"Trips.IC1"), p.trips);
+}
+
 // The browser's directory list: the row showing this name, or -1.
 int RowOf(HWND list, const std::string& name) {
   for (int i = 0; i < ::SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
@@ -261,54 +308,103 @@ HWND FileNameBox(HWND dialog) {
 }
 void Press(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
 
-// Catches "/C" not opening the dialog on the stored settings, the -102 message missing over an empty
-// directory, and the program staying after the dialog closes; and, through the real editor, Create not
-// reaching it, a picked picture from another folder not copied into the images directory, and OK not
-// writing the collection the editor handed back.
-TEST(ConfigureSwitch, CreatesACollectionThroughTheRealEditor) {
-  test::TempDir photos;
-  photos.Write(L"Beach.JPG", "sand");
-  Prepared p(L"61");
-  ::DeleteFileW(p.images.File(L"Trips.IC1").c_str());
-  ::DeleteFileW(p.images.File(L"Work.IC1").c_str());
-  test::ChildProcess program(test::ProgramPath(), L"/c:1234");
+// A 24-bit bitmap of one colour (0xRRGGBB), as a camera folder might hold one.
+std::string SolidBitmap(int width, int height, uint32_t rgb) {
+  const int row = (width * 3 + 3) & ~3;
+  std::string bmp(54 + static_cast<size_t>(row) * height, '\0');
+  const auto put = [&](size_t at, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) bmp[at + i] = static_cast<char>(v >> (8 * i));
+  };
+  put(0, 0x4D42, 2), put(2, static_cast<uint32_t>(bmp.size()), 4), put(10, 54, 4), put(14, 40, 4);
+  put(18, static_cast<uint32_t>(width), 4), put(22, static_cast<uint32_t>(height), 4), put(26, 1, 2), put(28, 24, 2);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) put(54 + static_cast<size_t>(y) * row + x * 3, rgb, 3);
+  return bmp;
+}
+
+// A real double click of the X server's pointer at a point of the screen; false when xdotool failed.
+bool DoubleClickAt(POINT at) {
+  test::ChildProcess xdotool(L"C:\\windows\\system32\\start.exe",
+                             L"/wait /unix /usr/bin/xdotool mousemove " + std::to_wstring(at.x) + L" " +
+                                 std::to_wstring(at.y) + L" click --repeat 2 --delay 80 1");
+  return xdotool.WaitForExit(5000) && xdotool.ExitCode() == 0u;
+}
+
+// The first use, on a machine where nothing is stored and the images directory does not exist yet.
+// Catches "/C" not opening with the -102 notice, the second click of a double click on the editor's
+// Cancel pressing the settings dialog's Cancel beneath it, a picture from another folder not copied
+// because the images directory is not there yet, OK not writing the collection the editor handed back,
+// the program staying after the dialog closes, and the show then not playing the picture.
+TEST(ConfigureSwitch, FirstUseMakesACollectionThatTheShowPlays) {
+  test::ScopedSettings nothingStored;
+  const std::wstring imagesDir = L"C:\\PICTAVO";
+  const auto clear = [&] {
+    for (const wchar_t* name : {L"\\Trip.IC1", L"\\beach.bmp"}) ::DeleteFileW((imagesDir + name).c_str());
+    ::RemoveDirectoryW(imagesDir.c_str());
+  };
+  clear();
+  ASSERT_EQ(::GetFileAttributesW(imagesDir.c_str()), INVALID_FILE_ATTRIBUTES);
+  test::TempDir photos, programDir;
+  photos.Write(L"Beach.BMP", SolidBitmap(64, 48, 0xFF0000));
+  // A copy of the program without the splash picture beside it, so that the show starts with the photo.
+  const std::wstring program = programDir.File(L"Pictavo.scr");
+  ASSERT_TRUE(::CopyFileW(test::ProgramPath().c_str(), program.c_str(), FALSE));
+
+  std::optional<test::ChildProcess> configure(std::in_place, program, L"/c:1234");
   const auto window = [&](const wchar_t* title) {
-    return test::WaitForVisibleWindow(L"#32770", title, 15000, program.id());
+    return test::WaitForVisibleWindow(L"#32770", title, 15000, configure->id());
   };
   HWND dialog = window(L"Pictavo Settings");
   ASSERT_NE(dialog, nullptr);
   HWND message = window(L"Must Be Important...");
   ASSERT_NE(message, nullptr);
   EXPECT_NE(test::FindChildByText(message, L"There were no collections available."), nullptr);
-  test::SaveShot("configure-empty", kDpi);
   Press(test::FindChildByText(message, L"&Done"));
   ASSERT_TRUE(test::WaitUntil([&] { return !::IsWindow(message); }, 5000));
-  EXPECT_EQ(test::WindowText(::GetDlgItem(dialog, setup::lblDelay)), L"1 min 1 sec");
-  EXPECT_EQ(test::WindowText(::GetDlgItem(dialog, setup::txtDir)), Widen(p.Dir()));
-  EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, setup::btnEdit)));
+  EXPECT_EQ(test::WindowText(::GetDlgItem(dialog, setup::txtDir)), imagesDir);
 
   Press(::GetDlgItem(dialog, setup::btnCreate));
   HWND editor = window(L"Create Image Collection");
+  ASSERT_NE(editor, nullptr);
+  RECT mine{}, beneath{}, both{};
+  ::GetWindowRect(::GetDlgItem(editor, collection::btnCancel), &mine);
+  ::GetWindowRect(::GetDlgItem(dialog, setup::btnCancel), &beneath);
+  ASSERT_TRUE(::IntersectRect(&both, &mine, &beneath)) << "the two Cancel buttons no longer overlap";
+  ASSERT_TRUE(DoubleClickAt({(both.left + both.right) / 2, (both.top + both.bottom) / 2})) << "xdotool failed";
+  ASSERT_TRUE(test::WaitUntil([&] { return !::IsWindow(editor); }, 5000));
+  ::Sleep(500);
+  ASSERT_TRUE(::IsWindowVisible(dialog)) << "the double click's second press reached the dialog beneath";
+
+  Press(::GetDlgItem(dialog, setup::btnCreate));
+  editor = window(L"Create Image Collection");
   ASSERT_NE(editor, nullptr);
   ::SendDlgItemMessageW(editor, collection::txtName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Trip"));
   Press(::GetDlgItem(editor, collection::btnAdd));
   HWND picker = window(L"Add Image Files");
   ASSERT_NE(picker, nullptr);
-  const std::wstring picked = photos.File(L"Beach.JPG");
+  const std::wstring picked = photos.File(L"Beach.BMP");
   ::SendMessageW(FileNameBox(picker), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(picked.c_str()));
   Press(::GetDlgItem(picker, IDOK));
   HWND list = ::GetDlgItem(editor, collection::lstFiles);
   ASSERT_TRUE(test::WaitUntil([&] { return ::SendMessageW(list, LB_GETCOUNT, 0, 0) == 1; }, 10000));
+  EXPECT_EQ(test::VisibleWindowsOf(configure->id()).size(), 2u) << "a message came with the copy";
   Press(::GetDlgItem(editor, collection::btnSave));
   ASSERT_TRUE(test::WaitUntil([&] { return !::IsWindow(editor); }, 10000));
   Press(::GetDlgItem(dialog, setup::btnSave));
-  EXPECT_TRUE(program.WaitForExit(10000));
-  EXPECT_EQ(program.ExitCode().value_or(999), 0u);
-  EXPECT_EQ(p.settings.Get(L"Delay"), L"61");
-  EXPECT_EQ(p.images.Read(L"Beach.JPG"), "sand");
-  const std::string file = p.images.Read(L"Trip.IC1").value_or("");
-  EXPECT_NE(file.find("NAME=Trip\r\n"), std::string::npos) << file;
-  EXPECT_NE(file.find("beach.jpg^Trip 1\r\n"), std::string::npos) << file;
+  EXPECT_TRUE(configure->WaitForExit(10000));
+  EXPECT_EQ(configure->ExitCode().value_or(999), 0u);
+  configure.reset();
+  EXPECT_EQ(nothingStored.Get(L"ImagesDir"), imagesDir);
+  const std::string file = test::ReadFileBytes(imagesDir + L"\\Trip.IC1").value_or("");
+  EXPECT_NE(file.find("beach.bmp^Trip 1\r\n"), std::string::npos) << file;
+
+  test::ChildProcess show(program, L"/S");
+  EXPECT_TRUE(test::WaitUntil([] {
+    const test::Screenshot shot = test::Screenshot::Capture();
+    return shot.At(shot.width() / 2, shot.height() / 2) == 0xFF0000u;
+  }, 15000)) << "the show did not play the photo";
+  show.Kill();
+  clear();
 }
 
 }  // namespace

@@ -131,6 +131,7 @@ struct DeleteSetup {
   CollectionFiles Where() { return {fs, "C:\\P", scan}; }
   DeleteSetup() {
     for (const char* name : {"A.IC1", "B.IC1", "C.IC1", "B.IC1.bak"}) fs.Add(std::string("C:\\P\\") + name, name);
+    for (const char* name : {"A.IC1", "B.IC1", "C.IC1", "?.IC1"}) scan.Record(name, fs.StampOf(std::string("C:\\P\\") + name), fs);
     d.rows.SetCurrent(1);
   }
 };
@@ -165,36 +166,32 @@ TEST(CollectionList, DeleteRemovesTheRowTheSlotAndOnlyTheFileTheScanReadForIt) {
     EXPECT_EQ(s.d.SlotNames(), (Names{"A", "C"}));
     EXPECT_EQ(s.d.RowTexts(), (Names{"A", "C"}));
     EXPECT_EQ(s.d.slots[2].Name, "");  // the freed slot holds nothing of the last collection
+    EXPECT_EQ(s.d.rows.Current(), 1);  // C, in B's place
   }
 }
 
 // Catches the question's text not ending right after the row text, No deleting anyway, a collection
-// dropped from the list although its file stayed (it would come back), and Delete acting when no row is
+// dropped from the list although its file stayed (it would come back), a file removed that another
+// program wrote since the scan, no row current after deleting the last, and Delete acting when no row is
 // current or the list is empty.
 TEST(CollectionList, DeleteAsksFirstAndKeepsTheCollectionWhenItsFileStays) {
-  // The files of `fs`, none of which can be removed.
-  struct StubbornFs final : FileSystem {
-    explicit StubbornFs(FileSystem& fs) : fs(fs) {}
-    std::vector<std::string> ListFiles(std::string_view p) override { return fs.ListFiles(p); }
-    std::optional<std::string> ReadWholeFile(std::string_view p, size_t n) override { return fs.ReadWholeFile(p, n); }
-    bool ReplaceWholeFile(std::string_view p, std::string_view b) override { return fs.ReplaceWholeFile(p, b); }
-    bool RemoveFile(std::string_view) override { return false; }
-    std::optional<FileStamp> StampOf(std::string_view p) override { return fs.StampOf(p); }
-    bool EntryExists(std::string_view p) override { return fs.EntryExists(p); }
-    bool SameFileName(std::string_view a, std::string_view b) const override { return fs.SameFileName(a, b); }
-    FileSystem& fs;
-  };
   DeleteSetup s;
   s.d.slots[1].Copyright = "me";
   std::string asked;
   EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), [&](const std::string& q) { return asked = q, false; }),
             ListChange::Cancelled);
   EXPECT_EQ(asked, "Are you sure you want to delete the collection 'B - me");
-  StubbornFs stubborn(s.fs);
-  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, {stubborn, "C:\\P", s.scan}, kYes), ListChange::FileNotRemoved);
+  s.fs.failRemoves = true;
+  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), kYes), ListChange::FileNotRemoved);
+  s.fs.failRemoves = false;
+  s.fs.Add("C:\\P\\B.IC1", "written since");
+  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), kYes), ListChange::FileChanged);
   EXPECT_EQ(s.d.count, 3);
   EXPECT_EQ(s.d.rows.Count(), 3);
-  EXPECT_TRUE(s.fs.Find("C:\\P\\B.IC1"));
+  EXPECT_EQ(s.fs.Bytes("C:\\P\\B.IC1"), "written since");
+  s.d.rows.SetCurrent(2);
+  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), kYes), ListChange::Done);
+  EXPECT_EQ(s.d.rows.Current(), 1);
 
   const auto asks = [](const std::string&) { return ADD_FAILURE() << "asked", true; };
   s.d.rows.SetCurrent(-1);

@@ -64,8 +64,10 @@ void TempDir::Write(std::wstring_view name, std::string_view bytes) const {
   ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-std::optional<std::string> TempDir::Read(std::wstring_view name) const {
-  UniqueFile file(::CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+std::optional<std::string> TempDir::Read(std::wstring_view name) const { return ReadFileBytes(File(name)); }
+
+std::optional<std::string> ReadFileBytes(const std::wstring& path) {
+  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   std::string bytes;

@@ -33,6 +33,9 @@ class TempDir {
   std::wstring path_;
 };
 
+// A whole file's bytes, or nothing when it cannot be read.
+std::optional<std::string> ReadFileBytes(const std::wstring& path);
+
 // The program's registry settings for the length of a test; the key is removed before and after.
 class ScopedSettings {
  public:

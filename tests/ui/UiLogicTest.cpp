@@ -32,14 +32,14 @@ TEST(MessageCatalogue, EveryCodeShowsItsTextsAndIcon) {
       {-106, "This Collection Name cannot be used.", kErr}, {-107, "Another collection has this name.", kErr},
       {-108, "This collection is full.", kErr},           {-109, "Some image files could not be copied.", kErr},
       {-110, "There is no room for another collection.", kErr}, {-111, "Some collections could not be saved.", kErr},
-      {-113, "The collection could not be deleted.", kErr},
+      {-113, "The collection could not be deleted.", kErr}, {-114, "The settings could not be saved.", kErr},
   };
   const MessageEntry& generic = MessageFor(-99);
   EXPECT_EQ(generic.headline, std::string("An unknown error occurred."));
   EXPECT_EQ(generic.body, std::string("Some sort of unknown problem has arisen, and we're not sure how to handle it. "
                                       "We apologize for this inability to perform the task you requested."));
   EXPECT_EQ(generic.icon, kErr);
-  for (const int32_t code : {-114, -105, 0, 1, INT32_MIN}) {
+  for (const int32_t code : {-115, -105, 0, 1, INT32_MIN}) {
     const MessageEntry& entry = MessageFor(code);
     EXPECT_TRUE(entry.headline == generic.headline && entry.body == generic.body && entry.icon == kErr) << code;
   }
