@@ -22,7 +22,7 @@ using namespace collection;
 
 // Two labels are a little wider than designed: their text fills the designed width exactly at 96 DPI and
 // wraps out of sight at 144; each grows into the free space to its right.
-constexpr std::array<ControlSpec, 16> kCollectionControls{{
+constexpr std::array<ControlSpec, 17> kCollectionControls{{
     {Label1, K::Label, "Collection &Name:", {240, 360, 1440, 195}, 1, Frame1},
     {txtName, K::TextBox, "", {1785, 315, 3855, 285}, 2, Frame1},
     {Label2, K::Label, "Collection Co&mment:", {240, 720, 1500, 195}, 3, Frame1},
@@ -38,7 +38,10 @@ constexpr std::array<ControlSpec, 16> kCollectionControls{{
     {btnSave, K::Button, "&OK", {3480, 4680, 1215, 375}, 13},
     {btnCancel, K::Button, "&Cancel", {4815, 4680, 1215, 375}, 14},
     {Frame1, K::GroupFrame, "", {120, 0, 5895, 4575}, 15},
-    {lblCopying, K::Label, kCopyingCaption, {120, 4740, 3105, 255}, 16, 0, &kSansBold},
+    {lblCopying, K::Label, "Copying files to Image Directory...", {120, 4740, 3105, 255}, 16, 0, &kSansBold},
+    // Shown with the label while files are copied: how many of the pick are done. The label's row has no
+    // room for a count, so the bar stands in the free part of the check box's row, under the buttons.
+    {prgCopying, K::ProgressBar, "", {3240, 4110, 2415, 195}, 17, Frame1},
 }};
 
 const FormSpec kCollectionForm{kCreateCollectionTitle, 6135, 5130, {"MS Sans Serif", 8.25f, false, false},
@@ -194,9 +197,6 @@ AddFilesOutcome AddPickedFiles(std::vector<std::string>& list, const PickedFiles
   return outcome;
 }
 
-std::string CopyingCaption(size_t done, size_t files) {
-  return std::string(kCopyingCaption) + " " + std::to_string(done) + " of " + std::to_string(files);
-}
 
 TextWithCaret InsertCopyrightSign(std::u16string_view text, size_t caret) {
   const size_t p = std::min(caret, text.size());

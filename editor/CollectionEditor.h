@@ -25,14 +25,13 @@ extern CollectionInfo gEditCollection;
 namespace collection {
 enum Id : int {
   Frame1 = 10, Label1, txtName, Label2, txtComment, Label3, txtCopyright, btnCopyright, Label4, lstFiles, btnAdd,
-  btnRemove, chkCopy, btnSave, btnCancel, lblCopying,
+  btnRemove, chkCopy, btnSave, btnCancel, lblCopying, prgCopying,
 };
 }
 const FormSpec& CollectionFormSpec();
 
 inline constexpr std::string_view kCreateCollectionTitle = "Create Image Collection";
 inline constexpr std::string_view kEditCollectionTitle = "Edit Image Collection";
-inline constexpr std::string_view kCopyingCaption = "Copying files to Image Directory...";
 
 // The file-open dialog cd1.
 inline constexpr std::string_view kAddFilesTitle = "Add Image Files";
@@ -136,8 +135,6 @@ struct AddFilesOutcome {
 
 // Lists the picked files and, when copyTicked and copyDirectory is not empty, copies each into
 // copyDirectory (name listed first, then copied), as described for ChooseCopyName.
-// "Copying files to Image Directory... 37 of 200": how far the copies of a pick have come.
-std::string CopyingCaption(size_t done, size_t files);
 AddFilesOutcome AddPickedFiles(std::vector<std::string>& list, const PickedFiles& picked,
                                std::string_view copyDirectory, bool copyTicked, AddFilesPlatform& platform);
 

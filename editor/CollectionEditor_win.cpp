@@ -1,6 +1,8 @@
 // frmCollection: the collection editor.
 #include "editor/CollectionEditor_win.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <span>
 #include <vector>
@@ -51,7 +53,14 @@ bool SameBytes(HANDLE a, HANDLE b) {
 // Adding files with the real file system, the label and the hourglass of one dialog.
 class WindowsAddFiles final : public AddFilesPlatform {
  public:
-  WindowsAddFiles(HWND dialog, bool& copying) : dialog_(dialog), copying_(copying) {}
+  // Bringing the windows up to date ten times a second is enough: each look at the queue
+  // costs a round trip to the system, and each step of the bar a repaint.
+  static constexpr ULONGLONG kPaintEveryMs = 100;
+  static inline ULONGLONG lastPaint_ = 0;
+  static bool PaintDue() { return ::GetTickCount64() - lastPaint_ >= kPaintEveryMs; }
+  // `entries` is the list as the pick fills it; what it holds now is shown already.
+  WindowsAddFiles(HWND dialog, bool& copying, const std::vector<std::string>& entries)
+      : dialog_(dialog), copying_(copying), entries_(entries), shown_(entries.size()) {}
   WindowsAddFiles(const WindowsAddFiles&) = delete;
   WindowsAddFiles& operator=(const WindowsAddFiles&) = delete;
 
@@ -79,7 +88,7 @@ class WindowsAddFiles final : public AddFilesPlatform {
     // A large file reports its progress chunk by chunk: the windows are kept painted meanwhile.
     const auto progress = [](LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE,
                              LPVOID) -> DWORD {
-      KeepPainted();
+      if (PaintDue()) KeepPainted();
       return PROGRESS_CONTINUE;
     };
     return ::CopyFileExW(Widen(sourcePath).c_str(), Widen(destinationPath).c_str(), progress, nullptr, nullptr,
@@ -90,19 +99,33 @@ class WindowsAddFiles final : public AddFilesPlatform {
     ::CreateDirectoryW(Widen(directory).c_str(), nullptr);  // one level; a failure shows in the copies
     copying_ = true;
     previousCursor_ = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    ::SetDlgItemTextW(dialog_, lblCopying, Widen(CopyingCaption(0, files)).c_str());
-    ::ShowWindow(::GetDlgItem(dialog_, lblCopying), SW_SHOW);
+    HWND bar = ::GetDlgItem(dialog_, prgCopying);
+    ::SendMessageW(bar, PBM_SETRANGE32, 0, static_cast<LPARAM>(files));
+    ::SendMessageW(bar, PBM_SETPOS, 0, 0);
+    for (int id : {lblCopying, prgCopying}) ::ShowWindow(::GetDlgItem(dialog_, id), SW_SHOW);
     KeepPainted();  // the label is drawn before the first copy starts
   }
 
   void Copied(size_t done, size_t files) override {
-    ::SetDlgItemTextW(dialog_, lblCopying, Widen(CopyingCaption(done, files)).c_str());
+    if (done < files && !PaintDue()) return;
+    ::SendDlgItemMessageW(dialog_, prgCopying, PBM_SETPOS, done, 0);
+    ShowListed();
     KeepPainted();
   }
 
+  // Names enter the list as they are taken, so that it fills while the copies go on.
+  void ShowListed() {
+    if (shown_ == entries_.size()) return;
+    HWND list = ::GetDlgItem(dialog_, lstFiles);
+    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);  // one repaint for the batch, not one per name
+    for (; shown_ < entries_.size(); ++shown_)
+      ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(entries_[shown_]).c_str()));
+    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list, nullptr, TRUE);
+  }
+
   void CopiesDone() override {
-    ::ShowWindow(::GetDlgItem(dialog_, lblCopying), SW_HIDE);
-    ::SetDlgItemTextW(dialog_, lblCopying, Widen(kCopyingCaption).c_str());
+    for (int id : {lblCopying, prgCopying}) ::ShowWindow(::GetDlgItem(dialog_, id), SW_HIDE);
     copying_ = false;
     ::SetCursor(previousCursor_ != nullptr ? previousCursor_ : ::LoadCursorW(nullptr, IDC_ARROW));
     KeepPainted();
@@ -111,6 +134,7 @@ class WindowsAddFiles final : public AddFilesPlatform {
   // While files are copied the windows are repainted and Windows sees the program answer, but nothing
   // else runs: input that comes meanwhile is dropped, and other messages wait for the copies to end.
   static void KeepPainted() {
+    lastPaint_ = ::GetTickCount64();
     MSG m;
     while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
       if (m.message == WM_QUIT) {
@@ -130,6 +154,8 @@ class WindowsAddFiles final : public AddFilesPlatform {
  private:
   HWND dialog_;
   bool& copying_;
+  const std::vector<std::string>& entries_;
+  size_t shown_;
   HCURSOR previousCursor_ = nullptr;
 };
 
@@ -141,7 +167,7 @@ class CollectionForm final : public Form {
  private:
   void Form_Load() override {
     CenterForm(hwnd());
-    ::ShowWindow(Control(lblCopying), SW_HIDE);
+    for (int id : {lblCopying, prgCopying}) ::ShowWindow(Control(id), SW_HIDE);
     ::SendMessageW(Control(chkCopy), BM_SETCHECK, BST_CHECKED, 0);
     // Edit follows the row it was opened for, whatever the collection's name (a file may give none).
     bEditMode_ = editedSlot_ >= 0;
@@ -211,11 +237,10 @@ class CollectionForm final : public Form {
     const std::string result = picker_.Pick(hwnd(), copyDirectory_);
     if (result.empty()) return;
     std::vector<std::string> entries = Entries();
-    const size_t before = entries.size();
-    WindowsAddFiles platform(hwnd(), copying_);
+    WindowsAddFiles platform(hwnd(), copying_, entries);
     const bool ticked = ::SendMessageW(Control(chkCopy), BM_GETCHECK, 0, 0) == BST_CHECKED;
     const AddFilesOutcome outcome = AddPickedFiles(entries, ParsePickResult(result), copyDirectory_, ticked, platform);
-    for (size_t i = before; i < entries.size(); ++i) AppendEntry(entries[i]);
+    platform.ShowListed();
     for (int32_t code : outcome.Messages()) ShowMessage(code, hwnd());
   }
 

@@ -25,6 +25,7 @@ enum class ControlKind {
   Line,          // a horizontal or vertical rule, one 96-DPI pixel thick
   DriveList,     // drop-down list of drives; its rectangle is the closed box
   DirectoryList, // list of directories the dialog draws itself (indented rows)
+  ProgressBar,   // how far a long task has come
 };
 
 enum class TextAlign { Left, Right, Centre };

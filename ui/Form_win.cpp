@@ -91,6 +91,7 @@ ControlClass ClassOf(const ControlSpec& c) {
     case ControlKind::PictureBox: return {L"STATIC", SS_OWNERDRAW, 0};
     case ControlKind::Line: return {L"STATIC", SS_BLACKRECT, 0};
     case ControlKind::DriveList: return {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
+    case ControlKind::ProgressBar: return {PROGRESS_CLASSW, PBS_SMOOTH, 0};
     case ControlKind::DirectoryList:
       return {L"LISTBOX",
               LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP,
@@ -382,7 +383,8 @@ void Form::SetWindowIcons() {
 }
 
 void Form::CreateControls() {
-  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES |
+                                          ICC_PROGRESS_CLASS};
   ::InitCommonControlsEx(&icc);
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   const std::vector<size_t> order = CreationOrder(spec_);
