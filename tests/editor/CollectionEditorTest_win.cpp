@@ -29,21 +29,10 @@ using namespace collection;
 using test::TextOf;
 using Names = std::vector<std::string>;
 
-void Click(HWND dialog, int id) {
-  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
+using test::Enabled;
+constexpr auto Click = test::PostClick;  // the editor's own loop presses the buttons
 void Type(HWND dialog, int id, const std::string& text) { ::SetDlgItemTextW(dialog, id, Widen(text).c_str()); }
-Names ListOf(HWND dialog) {
-  HWND list = ::GetDlgItem(dialog, lstFiles);
-  Names entries;
-  for (LRESULT i = 0, n = ::SendMessageW(list, LB_GETCOUNT, 0, 0); i < n; ++i) {
-    wchar_t text[MAX_PATH] = {};
-    ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-    entries.push_back(Narrow(text));
-  }
-  return entries;
-}
-bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
+Names ListOf(HWND dialog) { return test::ListBoxTexts(::GetDlgItem(dialog, lstFiles)); }
 // The files of the collection the editor handed back.
 Names Listed() {
   Names files;
@@ -280,10 +269,7 @@ TEST_F(EditorTest, AddFilesCopiesIntoTheImagesDirectory) {
 }
 
 // The platform's file-open dialog itself.
-HWND FileNameBox(HWND dialog) {
-  HWND box = ::GetDlgItem(dialog, 0x47C);  // cmb13, the file name combo box
-  return box != nullptr ? box : ::GetDlgItem(dialog, 0x480);  // edt1
-}
+using test::FileNameBox;
 
 // The real picker; once it has returned, OK is pressed in the editor that asked.
 struct PickThenAccept final : ImageFilePicker {

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <stdexcept>
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -26,7 +27,11 @@ namespace pictavo {
 namespace {
 
 constexpr int32_t kDpi = PICTAVO_TEST_DPI;
+using test::Click;
 using test::DialogDriver;
+using test::Enabled;
+using test::FileNameBox;
+using test::Press;
 using test::TextOf;
 
 std::string CollectionBytes(const std::string& name, const std::string& copyright, bool inUse) {
@@ -66,14 +71,12 @@ void SetCurrentRow(HWND dialog, int row) {
   ListView_SetItemState(::GetDlgItem(dialog, setup::lstCollections), row, LVIS_FOCUSED | LVIS_SELECTED,
                         LVIS_FOCUSED | LVIS_SELECTED);
 }
-void Click(HWND dialog, int id) { ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 void Key(HWND dialog, int id, UINT key) {
   HWND control = ::GetDlgItem(dialog, id);
   ::SetFocus(control);
   ::SendMessageW(control, WM_KEYDOWN, key, 1);
   ::SendMessageW(control, WM_KEYUP, key, 1u << 31 | 1u << 30 | 1);
 }
-bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
 
 // Catches stored settings not reaching the controls (slider, caption, option, check box, directory),
 // rows out of slot order or with ticks other than the use flags, the layout off its twips table, Enter or
@@ -236,12 +239,9 @@ TEST(SetupDialog, TheBoxIsCheckedWhenTheUserMovesOnAndBeforeAButtonActs) {
 
 // The browser's directory list: the row showing this name, or -1.
 int RowOf(HWND list, const std::string& name) {
-  for (int i = 0; i < ::SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
-    wchar_t text[MAX_PATH] = {};
-    ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-    if (Narrow(text) == name) return i;
-  }
-  return -1;
+  const std::vector<std::string> rows = test::ListBoxTexts(list);
+  const auto at = std::find(rows.begin(), rows.end(), name);
+  return at == rows.end() ? -1 : static_cast<int>(at - rows.begin());
 }
 
 // Catches the browser off its twips table, a missing directory not opening its nearest parent, a single
@@ -301,12 +301,6 @@ TEST(Browser, StartsInTheCurrentDirectoryAndCancelKeepsTheSetting) {
   EXPECT_EQ(gImagesDir, "PICTAVO");
 }
 
-// The file name box of the platform's file-open dialog.
-HWND FileNameBox(HWND dialog) {
-  HWND box = ::GetDlgItem(dialog, 0x47C);  // cmb13
-  return box != nullptr ? box : ::GetDlgItem(dialog, 0x480);  // edt1
-}
-void Press(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
 
 // A 24-bit bitmap of one colour (0xRRGGBB), as a camera folder might hold one.
 std::string SolidBitmap(int width, int height, uint32_t rgb) {
@@ -320,14 +314,6 @@ std::string SolidBitmap(int width, int height, uint32_t rgb) {
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) put(54 + static_cast<size_t>(y) * row + x * 3, rgb, 3);
   return bmp;
-}
-
-// A real double click of the X server's pointer at a point of the screen; false when xdotool failed.
-bool DoubleClickAt(POINT at) {
-  test::ChildProcess xdotool(L"C:\\windows\\system32\\start.exe",
-                             L"/wait /unix /usr/bin/xdotool mousemove " + std::to_wstring(at.x) + L" " +
-                                 std::to_wstring(at.y) + L" click --repeat 2 --delay 80 1");
-  return xdotool.WaitForExit(5000) && xdotool.ExitCode() == 0u;
 }
 
 // The first use, on a machine where nothing is stored and the images directory does not exist yet.
@@ -370,7 +356,9 @@ TEST(ConfigureSwitch, FirstUseMakesACollectionThatTheShowPlays) {
   ::GetWindowRect(::GetDlgItem(editor, collection::btnCancel), &mine);
   ::GetWindowRect(::GetDlgItem(dialog, setup::btnCancel), &beneath);
   ASSERT_TRUE(::IntersectRect(&both, &mine, &beneath)) << "the two Cancel buttons no longer overlap";
-  ASSERT_TRUE(DoubleClickAt({(both.left + both.right) / 2, (both.top + both.bottom) / 2})) << "xdotool failed";
+  const POINT at{(both.left + both.right) / 2, (both.top + both.bottom) / 2};
+  ASSERT_TRUE(test::Xdotool(L"mousemove " + std::to_wstring(at.x) + L" " + std::to_wstring(at.y) +
+                            L" click --repeat 2 --delay 80 1")) << "xdotool failed";
   ASSERT_TRUE(test::WaitUntil([&] { return !::IsWindow(editor); }, 5000));
   ::Sleep(500);
   ASSERT_TRUE(::IsWindowVisible(dialog)) << "the double click's second press reached the dialog beneath";

@@ -59,6 +59,30 @@ DialogDriver::~DialogDriver() {
 
 std::string TextOf(HWND window, int id) { return Narrow(WindowText(id ? ::GetDlgItem(window, id) : window)); }
 
+std::vector<std::string> ListBoxTexts(HWND list) {
+  std::vector<std::string> rows;
+  for (LRESULT i = 0, n = ::SendMessageW(list, LB_GETCOUNT, 0, 0); i < n; ++i) {
+    wchar_t text[MAX_PATH] = {};
+    ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+    rows.push_back(Narrow(text));
+  }
+  return rows;
+}
+
+void Click(HWND dialog, int id) {
+  ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+void PostClick(HWND dialog, int id) {
+  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+void Press(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
+bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
+
+HWND FileNameBox(HWND dialog) {
+  HWND box = ::GetDlgItem(dialog, 0x47C);  // cmb13, the file name combo box
+  return box != nullptr ? box : ::GetDlgItem(dialog, 0x480);  // edt1
+}
+
 PixelRect RectOf(HWND window, HWND parent) {
   RECT r{};
   ::GetWindowRect(window, &r);

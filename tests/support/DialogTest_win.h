@@ -34,6 +34,16 @@ struct DialogDriver {
 
 // The text of a window, or of its control with this id (UTF-8).
 std::string TextOf(HWND window, int id = 0);
+// The rows of a list box (UTF-8).
+std::vector<std::string> ListBoxTexts(HWND list);
+// A button pressed as its click or access key does: handled before this returns (Click), or when the
+// dialog's loop comes to it (PostClick); Press clicks a button of another process.
+void Click(HWND dialog, int id);
+void PostClick(HWND dialog, int id);
+void Press(HWND button);
+bool Enabled(HWND dialog, int id);
+// The file name box of the platform's file-open dialog.
+HWND FileNameBox(HWND dialog);
 // A window's outer rectangle on the screen, or in the client area of `parent`.
 PixelRect RectOf(HWND window, HWND parent = nullptr);
 // Saves a screenshot named what-DPI when PICTAVO_SCREENSHOTS asks for one.

@@ -79,6 +79,10 @@ class ChildProcess {
   DWORD startError_ = 0;
 };
 
+// Real input through the X server, as a user's mouse and keyboard give it: xdotool with these arguments
+// ("mousemove 10 20 click 1"); false when it could not be run or failed.
+bool Xdotool(const std::wstring& arguments);
+
 // A visible top-level window with this class (nullptr: any) and title (nullptr: any),
 // belonging to the process `processId` (0: any), or nullptr after the time-out.
 HWND WaitForVisibleWindow(const wchar_t* className, const wchar_t* title, DWORD timeoutMs, DWORD processId = 0);
