@@ -85,14 +85,15 @@ class WindowsAddFiles final : public AddFilesPlatform {
   }
 
   bool Copy(std::string_view sourcePath, std::string_view destinationPath) override {
-    // A large file reports its progress chunk by chunk: the windows are kept painted meanwhile.
-    const auto progress = [](LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE,
-                             LPVOID) -> DWORD {
-      if (PaintDue()) KeepPainted();
-      return PROGRESS_CONTINUE;
-    };
-    return ::CopyFileExW(Widen(sourcePath).c_str(), Widen(destinationPath).c_str(), progress, nullptr, nullptr,
+    return ::CopyFileExW(Widen(sourcePath).c_str(), Widen(destinationPath).c_str(), &CopyProgress, nullptr, nullptr,
                          COPY_FILE_FAIL_IF_EXISTS) != FALSE;
+  }
+
+  // A large file reports its progress chunk by chunk: the windows are kept painted meanwhile.
+  static DWORD CALLBACK CopyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE,
+                                     HANDLE, LPVOID) {
+    if (PaintDue()) KeepPainted();
+    return PROGRESS_CONTINUE;
   }
 
   void CopiesStarting(std::string_view directory, size_t files) override {
