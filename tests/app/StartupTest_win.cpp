@@ -24,7 +24,7 @@ TEST(RegistryStore, KeepsTextsUnderTheOptionsKeyAndLoadsThem) {
   ASSERT_TRUE(SaveSettings());
   wchar_t stored[64] = {};
   DWORD bytes = sizeof stored;
-  EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Pictavo\\Options", L"ImagesDir", RRF_RT_REG_SZ, nullptr,
+  EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Pictavo\\Options", L"ImagesDir", RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr,
                            stored, &bytes), ERROR_SUCCESS);
   EXPECT_EQ(std::wstring(stored), L"  d:\\b\u00e4der ");
   UniqueKey key;
