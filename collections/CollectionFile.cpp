@@ -265,21 +265,20 @@ bool IsPlainCollectionName(std::string_view name) {
         break;
     }
   }
-  if (utf16Units > 255) return false;
+  return utf16Units <= 255 && !IsDeviceName(name);
+}
 
-  // Device names: the part before the first dot, with trailing spaces ignored, as Windows sees it.
+bool IsDeviceName(std::string_view name) {
   std::string_view stem = name.substr(0, name.find('.'));
   while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
-  for (const std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
-    if (EqualsAsciiNoCase(stem, device)) return false;
+  for (const std::string_view device : {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"}) {
+    if (EqualsAsciiNoCase(stem, device)) return true;
   }
-  if (stem.size() >= 4 && (EqualsAsciiNoCase(stem.substr(0, 3), "COM") || EqualsAsciiNoCase(stem.substr(0, 3), "LPT"))) {
-    const std::string_view rest = stem.substr(3);
-    const bool digit = rest.size() == 1 && rest[0] >= '0' && rest[0] <= '9';
-    const bool superscript = rest == "\xC2\xB9" || rest == "\xC2\xB2" || rest == "\xC2\xB3";
-    if (digit || superscript) return false;
-  }
-  return true;
+  if (stem.size() < 4 || (!EqualsAsciiNoCase(stem.substr(0, 3), "COM") && !EqualsAsciiNoCase(stem.substr(0, 3), "LPT")))
+    return false;
+  const std::string_view number = stem.substr(3);
+  if (number.size() == 1) return number[0] >= '0' && number[0] <= '9';
+  return number == "\xC2\xB9" || number == "\xC2\xB2" || number == "\xC2\xB3";
 }
 
 std::string CollectionReadPath(std::string_view imagesDir, std::string_view fileName) {

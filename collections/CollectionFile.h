@@ -46,11 +46,16 @@ void DecodeCollection(std::string_view bytes, const CodePage& codePage, Collecti
 // reader found them: the info lines after the USE line, the image lines after the last image.
 std::string EncodeCollection(const CollectionInfo& info, const CodePage& codePage);
 
+// True when Windows takes a file name for a device in every directory: CON, PRN, AUX, NUL, CLOCK$,
+// CONIN$, CONOUT$, COM0 to COM9 and LPT0 to LPT9 (the superscript digits ¹ ² ³ count as digits there), in
+// any letter case, whatever follows the first dot, and with spaces before that dot ignored: "COM1",
+// "con.jpg", "aux.tar.gz" and "Nul .txt" are devices. The one rule for collection names and image lines.
+bool IsDeviceName(std::string_view name);
+
 // True when Name + ".IC1" is a plain file name in the images directory that reads back as Name: not
 // empty, no path separator, no character Windows forbids in names (< > : " / \ | ? * and control
 // characters), not only dots, no leading space (the reader trims it), no trailing dot or space, not a
-// reserved device name (CON, PRN, AUX, NUL, COM0-9, LPT0-9, also with
-// an extension), valid UTF-8, and at most 255 UTF-16 units long.
+// device name (IsDeviceName), valid UTF-8, and at most 255 UTF-16 units long.
 bool IsPlainCollectionName(std::string_view name);
 
 // Where the files are: the reader's path, the writer's path and the scan's pattern, each built from

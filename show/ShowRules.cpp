@@ -2,34 +2,12 @@
 
 #include <initializer_list>
 
+#include "collections/CollectionFile.h"
+
 namespace pictavo {
 namespace {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 'a' + 'A') : a[i];
-    if (x != b[i]) return false;
-  }
-  return true;
-}
-
-// Windows maps these names to devices in every directory, whatever follows the first dot, and ignores
-// spaces before that dot: "COM1", "con.jpg" and "Nul .txt" are devices. The superscript digits ¹ ² ³
-// count as digits for COM and LPT.
-bool IsDeviceName(std::string_view part) {
-  std::string_view base = part.substr(0, part.find('.'));
-  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
-  for (std::string_view device : {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"})
-    if (EqualsIgnoringCase(base, device)) return true;
-  const std::string_view port = base.substr(0, 3);
-  if (base.size() < 4 || (!EqualsIgnoringCase(port, "COM") && !EqualsIgnoringCase(port, "LPT"))) return false;
-  const std::string_view number = base.substr(3);
-  if (number.size() == 1) return number[0] >= '0' && number[0] <= '9';
-  return number == "\xC2\xB9" || number == "\xC2\xB2" || number == "\xC2\xB3";
-}
 
 }  // namespace
 

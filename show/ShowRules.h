@@ -10,9 +10,8 @@ namespace pictavo {
 // True when an image line names a path below the images directory: plain names and subfolders
 // ("2019\beach.jpg"). False for a drive or an alternate stream (any ":"), a leading "\" or "/" (the root,
 // "\\server" and "\\.\" device paths), a part of dots (and spaces) alone such as "..", and a part that
-// Windows takes for a device in any directory (CON, PRN, AUX, NUL, COM0 to COM9, LPT0 to LPT9, also with
-// an extension, as in "nul.jpg"): such a line names no picture of the collection, and reading it could
-// block the show.
+// Windows takes for a device in any directory (IsDeviceName, as in "nul.jpg"): such a line names no
+// picture of the collection, and reading it could block the show.
 bool IsPathBelowImagesDir(std::string_view file);
 
 // Lowers the pointer's display count until the pointer is hidden, whatever the count was: `lowerOnce`

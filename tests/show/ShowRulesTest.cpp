@@ -8,21 +8,19 @@ namespace pictavo {
 namespace {
 
 // Catches: a line reaching out of the images directory (a drive, the root, a server or device path, "..",
-// a stream) or naming a device (which can block the show on a read that never returns), in any part and
-// in any case, with an extension or trailing spaces; and plain names and subfolders refused with them.
+// a stream) or naming a device (which can block the show on a read that never returns) in its first or a
+// later part (which names are devices is tested with the collection names); and plain names and
+// subfolders refused with them.
 TEST(IsPathBelowImagesDir, PlainNamesAndSubfoldersOnly) {
   const struct { const char* file; bool below; } cases[] = {
       {"beach.jpg", true},          {"2019\\beach.jpg", true},    {"2019/07\\beach.jpg", true},
-      {".\\beach.jpg", true},       {"con2.jpg", true},           {"COM10", true},
-      {"lpt.jpg", true},            {"auxiliary.jpg", true},      {"my..photo.jpg", true},
+      {".\\beach.jpg", true},       {"my..photo.jpg", true},      {"2019\\con2.jpg", true},
       {"", false},                  {"..\\beach.jpg", false},     {"2019\\..\\..\\x.jpg", false},
       {"a/../x.jpg", false},        {"...\\x.jpg", false},        {".. \\x.jpg", false},
       {"C:\\x.jpg", false},         {"C:x.jpg", false},           {"\\x.jpg", false},
       {"/x.jpg", false},            {"\\\\server\\share\\x.jpg", false}, {"\\\\.\\COM1", false},
-      {"\\\\?\\C:\\x.jpg", false},  {"beach.jpg:secret", false},  {"COM1", false},
-      {"com9.jpg", false},          {"2019\\Con\\x.jpg", false},  {"nul .jpg", false},
-      {"LPT0", false},              {"aux.tar.gz", false},        {"prn", false},
-      {"COM\xC2\xB9", false},       {"CONOUT$", false},           {"x\\conin$.jpg", false},
+      {"\\\\?\\C:\\x.jpg", false},  {"beach.jpg:secret", false},  {"com9.jpg", false},
+      {"2019\\Con\\x.jpg", false},  {"x\\clock$.jpg", false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsPathBelowImagesDir(c.file), c.below) << c.file;
 }

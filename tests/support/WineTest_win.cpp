@@ -92,29 +92,10 @@ ScopedSettings::~ScopedSettings() { Clear(); }
 void ScopedSettings::Clear() { ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Pictavo"); }
 
 void ScopedSettings::Set(std::wstring_view name, std::wstring_view value) const {
-  UniqueKey key;
-  if (::RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
-      ERROR_SUCCESS)
-    return;
-  const std::wstring n(name), v(value);
-  ::RegSetValueExW(key.get(), n.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
-                   static_cast<DWORD>((v.size() + 1) * sizeof(wchar_t)));
+  RegistryStore().Write(Narrow(name), Narrow(value));
 }
 
-std::optional<std::wstring> ScopedSettings::Get(std::wstring_view name) const {
-  const std::wstring n(name);
-  DWORD bytes = 0;
-  if (::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, n.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
-      ERROR_SUCCESS)
-    return std::nullopt;
-  std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-  bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-  if (::RegGetValueW(HKEY_CURRENT_USER, kSettingsKey, n.c_str(), RRF_RT_REG_SZ, nullptr, text.data(), &bytes) !=
-      ERROR_SUCCESS)
-    return std::nullopt;
-  text.resize(wcsnlen(text.c_str(), text.size()));
-  return text;
-}
+std::wstring ScopedSettings::Get(std::wstring_view name) const { return Widen(RegistryStore().Read(Narrow(name))); }
 
 std::wstring ProgramDir() { return LinuxToWindowsPath(PICTAVO_BIN_DIR); }
 std::wstring ProgramPath() { return ProgramDir() + L"\\Pictavo.scr"; }

@@ -36,7 +36,8 @@ class TempDir {
 // A whole file's bytes, or nothing when it cannot be read.
 std::optional<std::string> ReadFileBytes(const std::wstring& path);
 
-// The program's registry settings for the length of a test; the key is removed before and after.
+// The program's registry settings for the length of a test, read and written through the program's own
+// store; the key is removed before and after.
 class ScopedSettings {
  public:
   ScopedSettings();
@@ -45,7 +46,8 @@ class ScopedSettings {
   ScopedSettings& operator=(const ScopedSettings&) = delete;
 
   void Set(std::wstring_view name, std::wstring_view value) const;
-  std::optional<std::wstring> Get(std::wstring_view name) const;
+  // The value as the program reads it: empty when it is missing or not text.
+  std::wstring Get(std::wstring_view name) const;
   static void Clear();
 };
 

@@ -10,7 +10,6 @@
 #include "platform/Owned_win.h"
 #include "platform/Text_win.h"
 #include "tests/support/DialogTest_win.h"
-#include "tests/support/WineTest_win.h"
 #include "ui/About_win.h"
 #include "ui/Form_win.h"
 #include "ui/Forms.h"
@@ -25,7 +24,6 @@ namespace {
 constexpr int32_t kDpi = PICTAVO_TEST_DPI;
 int Px(int64_t twips) { return TwipsToPixels(twips, kDpi); }
 using test::DialogDriver, test::ExpectLayout, test::RectOf, test::TextOf;
-void SaveShot(const std::string& what) { test::SaveShot(what, kDpi); }
 void ExpectCentred(HWND window) { test::ExpectCentred(window, kDpi); }
 
 // A file beside the program as a test wants it: left alone, moved aside, or replaced by bytes that
@@ -109,7 +107,6 @@ TEST(MessageDialog, EveryCodeCentredWithItsTextsAndIconAndNothingCutOff) {
       ExpectCentred(dialog);
       CenterForm(dialog);
       ExpectCentred(dialog);
-      SaveShot("message" + std::to_string(row.code));
       CloseBy(dialog, row.key != 0 ? WM_KEYDOWN : WM_COMMAND, row.key != 0 ? row.key : WPARAM{msg::Command1});
     });
     ShowMessage(row.code, owner.hwnd, row.detail);
@@ -153,7 +150,6 @@ TEST(AboutBox, PictureBesideItsOwnerOrCentredAndPlainBoxWithoutThePicture) {
                   "You'd get a much better About box, if you would put ABOUT.JPG back.");
         EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog, about2::btnDone));
       }
-      SaveShot(present ? "about-picture" : "about-plain");
       CloseBy(dialog, row.message, row.wParam);
     });
     ShowAbout(owner.hwnd);
@@ -217,19 +213,6 @@ TEST(Framework, EveryControlKindTabOrderAccessKeysAndDpiChange) {
     ::PostMessageW(dialog, WM_CLOSE, 0, 0);
   });
   EXPECT_EQ(Form(kForm).ShowModal(nullptr), IDCANCEL);
-}
-
-// Catches "/A" not reaching the message dialog, the wrong message, or a program that
-// stays after "&Done".
-TEST(PasswordSwitch, ShowsThePasswordMessageAndEndsAfterDone) {
-  test::ChildProcess program(test::ProgramPath(), L"/A 1234");
-  HWND dialog = test::WaitForVisibleWindow(L"#32770", L"Must Be Important...", 15000, program.id());
-  ASSERT_NE(dialog, nullptr);
-  EXPECT_NE(test::FindChildByText(dialog, L"Passwords are not supported."), nullptr);
-  SaveShot("password-switch");
-  ::PostMessageW(test::FindChildByText(dialog, L"&Done"), BM_CLICK, 0, 0);
-  EXPECT_TRUE(program.WaitForExit(10000));
-  EXPECT_EQ(program.ExitCode().value_or(999), 0u);
 }
 
 }  // namespace
