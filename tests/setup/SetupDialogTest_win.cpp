@@ -21,6 +21,7 @@
 #include "setup/SetupForms.h"
 #include "setup/Setup_win.h"
 #include "tests/support/DialogTest_win.h"
+#include "tests/support/PictureBytes.h"
 #include "tests/support/WineTest_win.h"
 
 namespace pictavo {
@@ -302,20 +303,6 @@ TEST(Browser, StartsInTheCurrentDirectoryAndCancelKeepsTheSetting) {
 }
 
 
-// A 24-bit bitmap of one colour (0xRRGGBB), as a camera folder might hold one.
-std::string SolidBitmap(int width, int height, uint32_t rgb) {
-  const int row = (width * 3 + 3) & ~3;
-  std::string bmp(54 + static_cast<size_t>(row) * height, '\0');
-  const auto put = [&](size_t at, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) bmp[at + i] = static_cast<char>(v >> (8 * i));
-  };
-  put(0, 0x4D42, 2), put(2, static_cast<uint32_t>(bmp.size()), 4), put(10, 54, 4), put(14, 40, 4);
-  put(18, static_cast<uint32_t>(width), 4), put(22, static_cast<uint32_t>(height), 4), put(26, 1, 2), put(28, 24, 2);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) put(54 + static_cast<size_t>(y) * row + x * 3, rgb, 3);
-  return bmp;
-}
-
 // The first use, on a machine where nothing is stored and the images directory does not exist yet.
 // Catches "/C" not opening with the -102 notice, the second click of a double click on the editor's
 // Cancel pressing the settings dialog's Cancel beneath it, a picture from another folder not copied
@@ -331,7 +318,7 @@ TEST(ConfigureSwitch, FirstUseMakesACollectionThatTheShowPlays) {
   clear();
   ASSERT_EQ(::GetFileAttributesW(imagesDir.c_str()), INVALID_FILE_ATTRIBUTES);
   test::TempDir photos, programDir;
-  photos.Write(L"Beach.BMP", SolidBitmap(64, 48, 0xFF0000));
+  photos.Write(L"Beach.BMP", test::SolidBmp(64, 48, 0xFF0000));
   // A copy of the program without the splash picture beside it, so that the show starts with the photo.
   const std::wstring program = programDir.File(L"Pictavo.scr");
   ASSERT_TRUE(::CopyFileW(test::ProgramPath().c_str(), program.c_str(), FALSE));
