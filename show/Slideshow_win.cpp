@@ -11,7 +11,7 @@
 #include "collections/CollectionInfo.h"
 #include "platform/Owned_win.h"
 #include "platform/Text_win.h"
-#include "show/ScreenPicture_win.h"
+#include "pictures/ScreenPicture_win.h"
 #include "show/PlayList.h"
 #include "show/ShowRules.h"
 #include "show/TextFit.h"

@@ -17,7 +17,7 @@
 #include "app/Settings.h"
 #include "collections/CollectionInfo.h"
 #include "platform/Text_win.h"
-#include "show/ScreenPicture_win.h"
+#include "pictures/ScreenPicture_win.h"
 #include "show/Slideshow_win.h"
 
 namespace pictavo {

@@ -1,6 +1,7 @@
 // Which image lines the show reads, the pointer count put back from any start, and the window over
 // the monitors.
 #include "show/ShowRules.h"
+#include "show/Placement.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,21 @@ TEST(GeometryFor, WindowOverEveryMonitorCentredOnThePrimary) {
     EXPECT_EQ(g.window, c.geometry.window);
     EXPECT_EQ(g.primary, c.geometry.primary);
   }
+}
+
+// Catches: the first move ending the show, (0, 0) taken as a recorded position, a move back to the
+// recorded spot ending it, the recorded position updated by later moves, and the window's move over the
+// monitors taken for a move of the pointer.
+TEST(PointerWatch, FirstMoveRecordsAndAMoveElsewhereEnds) {
+  PointerWatch w;
+  const struct { int x, y; bool ends; } moves[] = {
+      {0, 0, false}, {0, 0, false}, {300, 200, false}, {300, 200, false}, {301, 200, true}, {300, 199, true},
+      {300, 200, false}, {0, 0, true}};
+  for (const auto& m : moves) EXPECT_EQ(w.Move(m.x, m.y), m.ends) << m.x << "," << m.y;
+  // The window moved 300 left and 50 up under a pointer that stood still: the same spot, not a move.
+  w.Shift(300, 50);
+  EXPECT_FALSE(w.Move(600, 250));
+  EXPECT_TRUE(w.Move(300, 200));
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
-#include "show/ScreenPicture_win.h"
+#include "pictures/ScreenPicture_win.h"
 
 #include <cstring>
 #include <vector>
 
-#include "show/JpegDecoder.h"
-#include "show/Orientation.h"
-#include "show/PictureHeader.h"
-#include "show/RleBitmap.h"
+#include "pictures/JpegDecoder.h"
+#include "pictures/Orientation.h"
+#include "pictures/PictureHeader.h"
+#include "pictures/RleBitmap.h"
 
 namespace pictavo {
 

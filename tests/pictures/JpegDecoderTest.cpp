@@ -1,7 +1,7 @@
 // The JPEG decoder against a whole decode of the same file: for generated pictures of every layout the show
 // meets, on screens larger and smaller than the picture, in all eight orientations, the visible part must be
 // the same pixels. Then the colour order, and cut, garbage and lying files.
-#include "show/JpegDecoder.h"
+#include "pictures/JpegDecoder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "show/Orientation.h"
-#include "tests/show/JpegTestEncoder.h"
+#include "pictures/Orientation.h"
+#include "tests/pictures/JpegTestEncoder.h"
 
 extern "C" {
 #include <jpeglib.h>

@@ -1,4 +1,4 @@
-#include "show/JpegDecoder.h"
+#include "pictures/JpegDecoder.h"
 
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
@@ -6,7 +6,7 @@
 #include <memory>
 #include <new>
 
-#include "show/Orientation.h"
+#include "pictures/Orientation.h"
 
 extern "C" {
 #include <jerror.h>

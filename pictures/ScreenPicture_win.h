@@ -1,5 +1,5 @@
 // The one place where a picture file becomes pixels: the part of it a screen shows, in a 32-bit DIB.
-// JPEG files go to the program's own decoder (show/JpegDecoder.h), run-length bitmaps to its own bitmap
+// JPEG files go to the program's own decoder (pictures/JpegDecoder.h), run-length bitmaps to its own bitmap
 // decoder, other formats to the Windows Imaging Component after their header's size is checked.
 #pragma once
 #include <windows.h>
@@ -9,9 +9,9 @@
 
 #include "platform/Owned_win.h"
 #include "platform/PictureFiles_win.h"
-#include "show/JpegDecoder.h"
-#include "show/PictureHeader.h"
-#include "show/Placement.h"
+#include "pictures/JpegDecoder.h"
+#include "pictures/PictureHeader.h"
+#include "pictures/VisiblePart.h"
 
 namespace pictavo {
 
