@@ -64,4 +64,11 @@ PictureHeader ReadPictureHeaderOf(const std::wstring& path);
 bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
                        ScreenPicture& out);
 
+// DecodeVisiblePart with the program's own decoders alone (JPEG files and run-length bitmaps), which hold
+// no state but `out`: pictures of different screens may be decoded on different threads at once.
+// OtherFormat (nothing shown, the canvas kept): a format for the imaging component, which DecodeVisiblePart
+// then decodes on the thread that owns the factory.
+enum class OwnDecode { Shown, Failed, OtherFormat };
+OwnDecode DecodeVisiblePartOwn(const std::wstring& path, int screenWidth, int screenHeight, ScreenPicture& out);
+
 }  // namespace pictavo

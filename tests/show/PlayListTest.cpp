@@ -110,5 +110,32 @@ TEST(TickCounter, ChangesOnEveryDelayPlusOneTick) {
   }
 }
 
+// Catches: a monitor skipped or given the entry of another at the same change, the sequence starting again
+// at each change instead of running on across monitors, a short list not repeating, and a random cycle that
+// shows an entry twice before every other has had its turn on some monitor.
+TEST(ChooseEntriesForChange, EveryMonitorTakesTheNextEntryInTurn) {
+  const struct { int entries, monitors; bool random; std::vector<std::vector<int>> changes; } cases[] = {
+      {3, 2, false, {{0, 1}, {2, 0}, {1, 2}}},
+      {1, 3, false, {{0, 0, 0}, {0, 0, 0}}},
+      {2, 1, false, {{0}, {1}, {0}}},
+      {0, 2, false, {{}, {}}},
+      // Random, r = 0 each time: the first entry not yet shown in this cycle.
+      {3, 2, true, {{0, 1}, {2, 0}, {1, 2}}},
+  };
+  for (const auto& c : cases) {
+    ScriptedRandom rng({0.0});
+    ShowList list = Build(Table({{c.entries, true}}), false, c.random, rng);
+    for (const std::vector<int>& change : c.changes)
+      EXPECT_EQ(ChooseEntriesForChange(list, c.random, rng, c.monitors), change) << c.entries << " on " << c.monitors;
+  }
+  SeededRandom rng(7);
+  ShowList list = Build(Table({{7, true}}), false, true, rng);
+  std::vector<int> shown;
+  for (int change = 0; change < 7; ++change)
+    for (int entry : ChooseEntriesForChange(list, true, rng, 3)) shown.push_back(entry);
+  for (int cycle = 0; cycle < 3; ++cycle)
+    EXPECT_EQ(std::set<int>(shown.begin() + cycle * 7, shown.begin() + cycle * 7 + 7).size(), 7u) << cycle;
+}
+
 }  // namespace
 }  // namespace pictavo
