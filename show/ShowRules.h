@@ -47,7 +47,7 @@ struct ShowGeometry {
   // The primary first, then the others from left to right and, where two share a left edge, from top to
   // bottom: the order in which they take the play list's entries. A monitor that shows the same pixels as
   // one before it (a mirror) is left out, as is one outside the window.
-  std::vector<PixelRect> monitors;
+  std::vector<PixelRect> monitors = {};
 };
 ShowGeometry GeometryFor(const DisplayMetrics& metrics);
 

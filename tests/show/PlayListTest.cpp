@@ -110,9 +110,8 @@ TEST(TickCounter, ChangesOnEveryDelayPlusOneTick) {
   }
 }
 
-// Catches: a monitor skipped or given the entry of another at the same change, the sequence starting again
-// at each change instead of running on across monitors, a short list not repeating, and a random cycle that
-// shows an entry twice before every other has had its turn on some monitor.
+// Catches: a monitor skipped or given the entry of another at the same change, the sequence or the random
+// cycle starting again at each change instead of running on across monitors, and a short list not repeating.
 TEST(ChooseEntriesForChange, EveryMonitorTakesTheNextEntryInTurn) {
   const struct { int entries, monitors; bool random; std::vector<std::vector<int>> changes; } cases[] = {
       {3, 2, false, {{0, 1}, {2, 0}, {1, 2}}},
@@ -128,13 +127,6 @@ TEST(ChooseEntriesForChange, EveryMonitorTakesTheNextEntryInTurn) {
     for (const std::vector<int>& change : c.changes)
       EXPECT_EQ(ChooseEntriesForChange(list, c.random, rng, c.monitors), change) << c.entries << " on " << c.monitors;
   }
-  SeededRandom rng(7);
-  ShowList list = Build(Table({{7, true}}), false, true, rng);
-  std::vector<int> shown;
-  for (int change = 0; change < 7; ++change)
-    for (int entry : ChooseEntriesForChange(list, true, rng, 3)) shown.push_back(entry);
-  for (int cycle = 0; cycle < 3; ++cycle)
-    EXPECT_EQ(std::set<int>(shown.begin() + cycle * 7, shown.begin() + cycle * 7 + 7).size(), 7u) << cycle;
 }
 
 }  // namespace
