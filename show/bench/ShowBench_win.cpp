@@ -120,7 +120,8 @@ int Memory(const std::string& dir, const std::string& file, int monitors) {
     return false;
   });
   if (!ok) return 1;
-  std::printf("memory_kb %zu %zu\n", memory.PeakWorkingSetSize / 1024, memory.WorkingSetSize / 1024);
+  std::printf("memory_kb %zu %zu\n", static_cast<size_t>(memory.PeakWorkingSetSize / 1024),
+              static_cast<size_t>(memory.WorkingSetSize / 1024));
   return 0;
 }
 
