@@ -325,11 +325,11 @@ void frmMain::ShowSplash() {
     MonitorView& shown = monitors_[i];
     if (!shown.splash) continue;
     shown.splash = false;
-    shown.shownFile.clear();
-    shown.shownPath.clear();
     shown.picture.Clear();  // the box keeps its place until the next picture moves it
     Repaint();
     Notify(ShowEvent::Kind::SplashEnded, i);
+    shown.shownFile.clear();
+    shown.shownPath.clear();
   }
 }
 
