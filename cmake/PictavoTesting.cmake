@@ -23,14 +23,14 @@ function(pictavo_native_test name)
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
 
-# pictavo_wine_test(NAME SOURCES ... LIBS ... [DPI 96|144] [GUI]): a Win32 test run under Wine.
+# pictavo_wine_test(NAME SOURCES ... LIBS ... [DPI 96|144|monitors] [GUI]): a Win32 test run under Wine.
 function(pictavo_wine_test name)
   cmake_parse_arguments(T "" "DPI" "SOURCES;LIBS;DEPENDS" ${ARGN})
   if(NOT WIN32)
     return()
   endif()
   if(NOT T_DPI)
-    set(T_DPI 96)
+    set(T_DPI 96)  # or "monitors": the two-monitor environment
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
@@ -41,10 +41,14 @@ function(pictavo_wine_test name)
   if(NOT CMAKE_CROSSCOMPILING)
     return()  # on Windows itself the test runs as it is
   endif()
+  set(environment dpi${T_DPI})
+  if(T_DPI STREQUAL "monitors")
+    set(environment monitors)
+  endif()
   set_tests_properties(${name} PROPERTIES
     FIXTURES_REQUIRED wine${T_DPI}
     RESOURCE_LOCK wine${T_DPI}
     SKIP_RETURN_CODE 77
-    ENVIRONMENT "PICTAVO_WINE_DIR=${PICTAVO_WINE_ROOT}/dpi${T_DPI}"
+    ENVIRONMENT "PICTAVO_WINE_DIR=${PICTAVO_WINE_ROOT}/${environment}"
     TIMEOUT 240)
 endfunction()

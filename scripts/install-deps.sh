@@ -7,7 +7,8 @@ have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok
 for p in cmake ninja-build g++ clang libclang-rt-14-dev googletest \
          g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
          wine wine64 xvfb xauth xdotool imagemagick fonts-wine fonts-liberation \
-         libjpeg-turbo-progs x11-apps rsync procps nsis zip unzip file nasm patch; do
+         libjpeg-turbo-progs x11-apps rsync procps nsis zip unzip file nasm patch \
+         xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils; do
   have_pkg "$p" || need+=("$p")
 done
 # The 32-bit build's tests need 32-bit Wine (and a kernel that runs 32-bit programs).

@@ -81,4 +81,10 @@ int ChooseNextEntry(ShowList& list, bool random, RandomSource& rng) {
   return chosen;
 }
 
+std::vector<int> ChooseEntriesForChange(ShowList& list, bool random, RandomSource& rng, int monitors) {
+  std::vector<int> entries;
+  for (int m = 0; m < monitors && list.ShowCount() > 0; ++m) entries.push_back(ChooseNextEntry(list, random, rng));
+  return entries;
+}
+
 }  // namespace pictavo

@@ -36,6 +36,11 @@ ShowList BuildShowList(const CollectionInfo* table, int count, bool useAll, bool
 // last in sequence. Returns -1 only for an empty list.
 int ChooseNextEntry(ShowList& list, bool random, RandomSource& rng);
 
+// The entries of one change, one for each of `monitors` monitors in their order: each takes the next
+// entry as ChooseNextEntry picks it, so the order (random cycles, the sequence) runs on across monitors
+// and from change to change, and a list shorter than the monitors repeats. Empty for an empty list.
+std::vector<int> ChooseEntriesForChange(ShowList& list, bool random, RandomSource& rng, int monitors);
+
 // Counts one-second ticks against the delay: the picture changes on every (delay + 1)-th tick, and on
 // every tick for a delay below 1.
 class TickCounter {

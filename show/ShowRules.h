@@ -2,6 +2,7 @@
 // the pointer's display count, and where its window goes on the monitors. Plain C++, pixels.
 #pragma once
 #include <string_view>
+#include <vector>
 
 #include "show/Placement.h"
 
@@ -28,20 +29,30 @@ int HidePointerSteps(LowerOnce lowerOnce) {
   return steps;
 }
 
-// The monitors as the system reports them: the virtual screen (all monitors, in desktop pixels) and the
-// size of the primary monitor, whose top-left corner is the desktop's origin.
+// The monitors as the system reports them: the virtual screen (all monitors, in desktop pixels), the
+// size of the primary monitor, whose top-left corner is the desktop's origin, and the other monitors.
 struct DisplayMetrics {
   PixelRect virtualScreen;
   int primaryWidth = 0;
   int primaryHeight = 0;
+  std::vector<PixelRect> others = {};  // desktop pixels, in any order
 };
 
 // Where the show's window goes (over every monitor; over the primary alone when no virtual screen is
-// reported), and where the primary monitor lies in the window's pixels: there pictures are centred.
+// reported), and where the monitors lie in the window's pixels: each shows its own picture, centred on it.
 struct ShowGeometry {
   PixelRect window;
   PixelRect primary;
+  // The primary first, then the others from left to right and, where two share a left edge, from top to
+  // bottom: the order in which they take the play list's entries. A monitor that shows the same pixels as
+  // one before it (a mirror) is left out, as is one outside the window.
+  std::vector<PixelRect> monitors = {};
 };
 ShowGeometry GeometryFor(const DisplayMetrics& metrics);
+
+// After a display change, which monitor of `before` each monitor of `after` (desktop pixels) carries on
+// from: the one at the same place and size, else the first one left over, in order; -1 for a monitor that
+// carries on from none (it takes the next entry of the play list).
+std::vector<int> CarriedOverMonitors(const std::vector<PixelRect>& before, const std::vector<PixelRect>& after);
 
 }  // namespace pictavo

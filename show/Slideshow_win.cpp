@@ -1,4 +1,5 @@
-// frmMain: the borderless, topmost, black window over every monitor on which the show runs.
+// frmMain: the borderless, topmost, black window over every monitor on which the show runs, each monitor
+// showing a picture of its own.
 #include "show/Slideshow_win.h"
 
 #include "app/OSVersion_win.h"
@@ -6,12 +7,15 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "app/Settings.h"
 #include "collections/CollectionInfo.h"
 #include "platform/Owned_win.h"
 #include "platform/Text_win.h"
-#include "show/ScreenPicture_win.h"
+#include "pictures/ScreenPicture_win.h"
 #include "show/PlayList.h"
 #include "show/ShowRules.h"
 #include "show/TextFit.h"
@@ -58,11 +62,66 @@ int WindowDpi(HWND window) {
   return dpi > 0 ? dpi : 96;
 }
 
-DisplayMetrics SystemDisplay() {
-  return {{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
-           ::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN)},
-          ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+// The DPI of one monitor (given by a rectangle in desktop pixels), or the window's where the system
+// cannot tell it per monitor. shcore stays loaded for the rest of the process once asked.
+int MonitorDpi(HWND window, const PixelRect& desktop) {
+  using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto getDpi = [] {
+    HMODULE shcore = ::LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
+                        reinterpret_cast<void*>(::GetProcAddress(shcore, "GetDpiForMonitor")))
+                  : nullptr;
+  }();
+  const POINT centre{desktop.left + desktop.width / 2, desktop.top + desktop.height / 2};
+  UINT dpiX = 0, dpiY = 0;
+  if (getDpi && SUCCEEDED(getDpi(::MonitorFromPoint(centre, MONITOR_DEFAULTTONEAREST), 0, &dpiX, &dpiY)) && dpiY > 0)
+    return static_cast<int>(dpiY);
+  return WindowDpi(window);
 }
+
+BOOL CALLBACK AddOtherMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM others) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (::GetMonitorInfoW(monitor, &info) && !(info.dwFlags & MONITORINFOF_PRIMARY)) {
+    const RECT& r = info.rcMonitor;
+    reinterpret_cast<std::vector<PixelRect>*>(others)->push_back({r.left, r.top, r.right - r.left, r.bottom - r.top});
+  }
+  return TRUE;
+}
+
+DisplayMetrics SystemDisplay() {
+  DisplayMetrics metrics{{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+                          ::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN)},
+                         ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), {}};
+  ::EnumDisplayMonitors(nullptr, nullptr, &AddOtherMonitor, reinterpret_cast<LPARAM>(&metrics.others));
+  return metrics;
+}
+
+// What one monitor shows: a picture or a line of text (picImage), and the box it stands in.
+struct MonitorView {
+  PixelRect screen;   // the monitor, in the window's pixels: where things are centred
+  PixelRect desktop;  // the same in desktop pixels, to know it again after a display change
+  UniqueFont font;    // the text's font at this monitor's DPI
+  ScreenPicture picture;
+  std::wstring text;  // the line as it stands, fitted to the monitor
+  std::string textStart, textName, textEnd;
+  POINT textAt{};
+  PixelRect box{-1000, 0, 0, 0};
+  // What stands there now, to be shown anew when the monitors change.
+  std::string shownFile;
+  std::wstring shownPath;
+  bool splash = false;
+};
+
+// One file to be shown on one monitor at a change.
+struct Assignment {
+  size_t monitor = 0;
+  std::string file;
+  std::wstring path;
+  bool missing = false;
+  ShowEvent::Kind kindWhenShown = ShowEvent::Kind::Picture;
+  OwnDecode outcome = OwnDecode::Failed;
+};
 
 // Hides the pointer whatever its display count was, and puts the count back afterwards.
 class HiddenPointer {
@@ -89,21 +148,29 @@ class frmMain {
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
 
   bool Create();
+  ShowGeometry Geometry() const { return GeometryFor(env_.display ? env_.display() : SystemDisplay()); }
+  // The views for geometry's monitors; where `carried` names one of `old`, that view carries on
+  // (CarriedOverMonitors).
+  void LayOut(const ShowGeometry& geometry, std::vector<MonitorView> old, const std::vector<int>& carried);
   // Dispatches window events, sleeping between them, until `done` says so or the window is gone.
   template <typename Done>
   void Pump(Done done);
   void ShowSplash();
   void ShowNextImage();
-  void ShowPicture(const std::string& file, const std::wstring& path, ShowEvent::Kind kindWhenShown);
-  // "start NAME end" on one line; a name too long for the screen loses its middle.
-  void ShowText(const std::string& start, const std::string& name, const std::string& end, ShowEvent::Kind kind,
-                const std::string& file);
-  void PlaceText();
-  void MakeFont();
-  void Recentre(const PixelRect& oldScreen);
+  // Each file on its monitor: the pictures decoded (those of different monitors at the same time), then the
+  // window painted once and each shown reported.
+  void ShowFiles(std::vector<Assignment> assignments);
+  Assignment AssignEntry(size_t monitor, int index) const;
+  // "start NAME end" on one line; a name too long for the monitor loses its middle.
+  void SetText(MonitorView& view, const std::string& start, const std::string& name, const std::string& end);
+  void PlaceText(MonitorView& view);
+  void MakeFont(MonitorView& view);
+  // The picture or text centred again on the view's screen, which was oldScreen; a picture whose visible
+  // part changes is added to `again`, to be decoded anew.
+  void Recentre(size_t monitor, const PixelRect& oldScreen, std::vector<Assignment>& again);
   void EndShow();
   void Paint();
-  void Notify(ShowEvent::Kind kind, const std::string& file);
+  void Notify(ShowEvent::Kind kind, size_t monitor);
   void Repaint();
 
   void Form_Click() { EndShow(); }
@@ -111,6 +178,9 @@ class frmMain {
   void Form_MouseMove(int x, int y);
   void Form_Deactivate();
   void Form_DisplayChange();
+  // Windows announces a change of the monitors with WM_DISPLAYCHANGE; Wine does not when its X server's
+  // monitors change, so the one-second tick also compares what the system reports with the layout.
+  void WatchDisplay();
   void Form_DpiChanged();
   void tmrSplash_Timer() { splashDone_ = true; }
   void tmrImagePictavo_Timer();
@@ -127,21 +197,12 @@ class frmMain {
   bool destroyed_ = false;
 
   HWND hwnd_ = nullptr;
-  PixelRect screen_;  // the primary monitor, in the window's pixels: where things are centred
+  POINT windowOrigin_{};  // the window's top-left corner in desktop pixels
+  std::vector<int> displaySeen_;  // the virtual screen, the primary's size and the monitor count laid out
+  bool changing_ = false;  // the first picture has been shown: a monitor that appears takes the next entry
   ComPtr<IWICImagingFactory> wic_;
-  UniqueFont font_;
-
-  // picImage: a picture or a line of text, and the box it stands in.
-  ScreenPicture picture_;
-  std::wstring text_;  // the line as it stands, fitted to the screen
-  std::string textStart_, textName_, textEnd_;
-  POINT textAt_{};
-  PixelRect box_{-1000, 0, 0, 0};
+  std::vector<MonitorView> monitors_;  // the primary first
   LONGLONG changeStarted_ = 0;
-  // What stands there now, to be shown anew when the monitors change.
-  std::string shownFile_;
-  std::wstring shownPath_;
-  bool splashShown_ = false;
 };
 
 bool frmMain::Create() {
@@ -155,21 +216,43 @@ bool frmMain::Create() {
   wc.lpszClassName = kClassName;
   if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
-  const ShowGeometry geometry = GeometryFor(env_.display ? env_.display() : SystemDisplay());
-  screen_ = geometry.primary;
+  const ShowGeometry geometry = Geometry();
   const PixelRect& at = geometry.window;
   hwnd_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, kTitle, WS_POPUP, at.left, at.top, at.width,
                             at.height, nullptr, nullptr, instance, this);
   if (!hwnd_) return false;
-  MakeFont();
+  LayOut(geometry, {}, {});
   return true;
 }
 
-// The text's font at the window's DPI.
-void frmMain::MakeFont() {
-  font_.reset(::CreateFontW(-::MulDiv(kTextPoints, WindowDpi(hwnd_), 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
-                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_SWISS, L"Arial"));
+// What the tick compares: the desktop window's rectangle and the monitor count. Two calls, because under
+// Wine each costs a round trip to its server (about 0.1 ms here), and the show waits most of its time.
+std::vector<int> DisplaySeen() {
+  RECT desktop{};
+  ::GetWindowRect(::GetDesktopWindow(), &desktop);
+  return {desktop.left, desktop.top, desktop.right, desktop.bottom, ::GetSystemMetrics(SM_CMONITORS)};
+}
+
+void frmMain::LayOut(const ShowGeometry& geometry, std::vector<MonitorView> old, const std::vector<int>& carried) {
+  windowOrigin_ = {geometry.window.left, geometry.window.top};
+  displaySeen_ = DisplaySeen();
+  monitors_.clear();
+  monitors_.resize(geometry.monitors.size());
+  for (size_t i = 0; i < monitors_.size(); ++i) {
+    if (i < carried.size() && carried[i] >= 0) monitors_[i] = std::move(old[static_cast<size_t>(carried[i])]);
+    MonitorView& view = monitors_[i];
+    view.screen = geometry.monitors[i];
+    view.desktop = {view.screen.left + windowOrigin_.x, view.screen.top + windowOrigin_.y, view.screen.width,
+                    view.screen.height};
+    MakeFont(view);
+  }
+}
+
+// The text's font at the monitor's DPI.
+void frmMain::MakeFont(MonitorView& view) {
+  view.font.reset(::CreateFontW(-::MulDiv(kTextPoints, MonitorDpi(hwnd_, view.desktop), 72), 0, 0, 0, FW_BOLD, FALSE,
+                                FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial"));
 }
 
 void frmMain::Run() {
@@ -185,7 +268,7 @@ void frmMain::Run() {
   ::SetFocus(hwnd_);
   ::UpdateWindow(hwnd_);
   starting_ = false;
-  Notify(ShowEvent::Kind::WindowShown, {});
+  Notify(ShowEvent::Kind::WindowShown, 0);
 
   ShowSplash();
   ticks_.Reset();
@@ -197,7 +280,7 @@ void frmMain::Run() {
   ::KillTimer(hwnd_, tmrImagePictavo);
   ::SetTimer(hwnd_, tmrExitNotify, 1, nullptr);
   Pump([] { return false; });
-  Notify(ShowEvent::Kind::Ended, {});
+  Notify(ShowEvent::Kind::Ended, 0);
 }
 
 template <typename Done>
@@ -217,123 +300,166 @@ void frmMain::Pump(Done done) {
   }
 }
 
+// On the primary monitor alone; the others stay black until the first change.
 void frmMain::ShowSplash() {
   std::string splash = env_.splashPath.empty() ? ProgramDirectory() + "\\about.jpg" : env_.splashPath;
   const std::wstring path = Widen(splash);
   if (!OrdinaryFileExists(path)) return;
   splashDone_ = false;
-  if (!DecodeVisiblePart(wic_.get(), path, screen_.width, screen_.height, picture_)) return;  // no splash
-  text_.clear();
-  box_ = {screen_.left + CenterOffset(screen_.width, picture_.width),
-          screen_.top + CenterOffset(screen_.height, picture_.height), picture_.width, picture_.height};
-  shownFile_ = splash;
-  shownPath_ = path;
-  splashShown_ = true;
+  MonitorView& view = monitors_.front();
+  if (!DecodeVisiblePart(wic_.get(), path, view.screen.width, view.screen.height, view.picture)) return;  // no splash
+  view.text.clear();
+  view.box = {view.screen.left + CenterOffset(view.screen.width, view.picture.width),
+              view.screen.top + CenterOffset(view.screen.height, view.picture.height), view.picture.width,
+              view.picture.height};
+  view.shownFile = splash;
+  view.shownPath = path;
+  view.splash = true;
   Repaint();
-  Notify(ShowEvent::Kind::Splash, splash);
+  Notify(ShowEvent::Kind::Splash, 0);
   ::SetTimer(hwnd_, tmrSplash, env_.splashMs, nullptr);
   Pump([this] { return splashDone_ || gStopShow; });
   ::KillTimer(hwnd_, tmrSplash);
-  splashShown_ = false;
-  shownFile_.clear();
-  shownPath_.clear();
-  picture_.Clear();  // the box keeps its place until the next picture moves it
-  Repaint();
-  Notify(ShowEvent::Kind::SplashEnded, splash);
+  // The primary may have been laid out anew meanwhile: the splash is wherever it went.
+  for (size_t i = 0; i < monitors_.size(); ++i) {
+    MonitorView& shown = monitors_[i];
+    if (!shown.splash) continue;
+    shown.splash = false;
+    shown.picture.Clear();  // the box keeps its place until the next picture moves it
+    Repaint();
+    Notify(ShowEvent::Kind::SplashEnded, i);
+    shown.shownFile.clear();
+    shown.shownPath.clear();
+  }
 }
 
 void frmMain::ShowNextImage() {
   LARGE_INTEGER now;
   ::QueryPerformanceCounter(&now);
   changeStarted_ = now.QuadPart;
-  const int index = ChooseNextEntry(list_, gRandom, *random_);
-  if (index < 0) return;
-  const std::string& file = list_.Items[static_cast<size_t>(index)].File;
-  // Off the screen first; the next picture is decoded into the same canvas, so one picture is held at a time.
-  box_.left = -1000;
-  picture_.Clear();
-  text_.clear();
+  changing_ = true;
+  const std::vector<int> entries = ChooseEntriesForChange(list_, gRandom, *random_, static_cast<int>(monitors_.size()));
+  std::vector<Assignment> assignments;
+  for (size_t m = 0; m < entries.size(); ++m) assignments.push_back(AssignEntry(m, entries[m]));
+  ShowFiles(std::move(assignments));
+}
+
+Assignment frmMain::AssignEntry(size_t monitor, int index) const {
+  Assignment a;
+  a.monitor = monitor;
+  a.file = list_.Items[static_cast<size_t>(index)].File;
+  a.path = Widen(gImagesDir + "\\" + a.file);
   // Only a file below the images directory is one of the collection's: anything else (another drive,
   // "..", a device that may never answer a read) is as good as missing.
-  const std::wstring path = Widen(gImagesDir + "\\" + file);
-  if (!IsPathBelowImagesDir(file) || !OrdinaryFileExists(path)) {
-    ShowText("The image file ", file, " was not found.", ShowEvent::Kind::Missing, file);
-    return;
+  a.missing = !IsPathBelowImagesDir(a.file) || !OrdinaryFileExists(a.path);
+  return a;
+}
+
+void frmMain::ShowFiles(std::vector<Assignment> assignments) {
+  std::vector<Assignment*> decode;
+  for (Assignment& a : assignments) {
+    MonitorView& view = monitors_[a.monitor];
+    // Off the screen first; the next picture is decoded into the same canvas, so one picture is held at a time.
+    view.box.left = -1000;
+    view.picture.Clear();
+    view.text.clear();
+    view.shownFile = a.file;
+    view.shownPath = a.missing ? std::wstring() : a.path;
+    if (!a.missing) decode.push_back(&a);
   }
-  ShowPicture(file, path, ShowEvent::Kind::Picture);
-}
-
-void frmMain::ShowPicture(const std::string& file, const std::wstring& path, ShowEvent::Kind kindWhenShown) {
-  shownFile_ = file;
-  shownPath_ = path;
-  if (!DecodeVisiblePart(wic_.get(), path, screen_.width, screen_.height, picture_)) {
-    ShowText("The image file ", file, " could not be displayed.", ShowEvent::Kind::Undecodable, file);
-    return;
+  // The program's own decoders hold no state: one monitor's picture on this thread, the others' on threads
+  // of their own at the same time. Everything that touches the window stays on this thread.
+  const auto decodeOwn = [this](Assignment* a) {
+    MonitorView& view = monitors_[a->monitor];
+    a->outcome = DecodeVisiblePartOwn(a->path, view.screen.width, view.screen.height, view.picture);
+  };
+  std::vector<std::thread> workers;
+  for (size_t i = 1; i < decode.size(); ++i) {
+    try {
+      workers.emplace_back(decodeOwn, decode[i]);
+    } catch (const std::system_error&) {
+      decodeOwn(decode[i]);  // no thread to be had: here, one after the other
+    }
   }
-  box_ = {screen_.left + CenterOffset(screen_.width, picture_.width),
-          screen_.top + CenterOffset(screen_.height, picture_.height), picture_.width, picture_.height};
+  if (!decode.empty()) decodeOwn(decode.front());
+  for (std::thread& worker : workers) worker.join();
+
+  for (Assignment& a : assignments) {
+    MonitorView& view = monitors_[a.monitor];
+    bool shown = a.outcome == OwnDecode::Shown;
+    if (!a.missing && a.outcome == OwnDecode::OtherFormat)  // the imaging component, on the thread that owns it
+      shown = DecodeVisiblePart(wic_.get(), a.path, view.screen.width, view.screen.height, view.picture);
+    if (a.missing) {
+      SetText(view, "The image file ", a.file, " was not found.");
+      a.kindWhenShown = ShowEvent::Kind::Missing;
+    } else if (!shown) {
+      SetText(view, "The image file ", a.file, " could not be displayed.");
+      a.kindWhenShown = ShowEvent::Kind::Undecodable;
+    } else {
+      view.box = {view.screen.left + CenterOffset(view.screen.width, view.picture.width),
+                  view.screen.top + CenterOffset(view.screen.height, view.picture.height), view.picture.width,
+                  view.picture.height};
+    }
+  }
   Repaint();
-  Notify(kindWhenShown, file);
+  for (const Assignment& a : assignments) Notify(a.kindWhenShown, a.monitor);
 }
 
-void frmMain::ShowText(const std::string& start, const std::string& name, const std::string& end,
-                       ShowEvent::Kind kind, const std::string& file) {
-  picture_.Clear();
-  textStart_ = start;
-  textName_ = name;
-  textEnd_ = end;
-  shownFile_ = file;
-  shownPath_.clear();
-  PlaceText();
-  Repaint();
-  Notify(kind, file);
+void frmMain::SetText(MonitorView& view, const std::string& start, const std::string& name, const std::string& end) {
+  view.picture.Clear();
+  view.textStart = start;
+  view.textName = name;
+  view.textEnd = end;
+  PlaceText(view);
 }
 
-// The text fitted to the primary monitor's width and centred on it, in the current font.
-void frmMain::PlaceText() {
-  box_ = screen_;
+// The text fitted to its monitor's width and centred on it, in the monitor's font.
+void frmMain::PlaceText(MonitorView& view) {
+  view.box = view.screen;
   SIZE extent{};
   {
     WindowDc dc(hwnd_);
-    SelectScope font(dc.get(), font_.get());
+    SelectScope font(dc.get(), view.font.get());
     auto measure = [&](const std::wstring& line) {
       SIZE size{};
       ::GetTextExtentPoint32W(dc.get(), line.c_str(), static_cast<int>(line.size()), &size);
       return size;
     };
-    text_ = Widen(FitNameInLine(textStart_, textName_, textEnd_, screen_.width,
-                                [&](const std::string& line) { return static_cast<int>(measure(Widen(line)).cx); }));
-    extent = measure(text_);
+    view.text = Widen(FitNameInLine(view.textStart, view.textName, view.textEnd, view.screen.width,
+                                    [&](const std::string& line) { return static_cast<int>(measure(Widen(line)).cx); }));
+    extent = measure(view.text);
   }
-  const TextOrigin origin = CenterText(box_.width, box_.height, extent.cx, extent.cy);
-  textAt_ = {box_.left + origin.x, box_.top + origin.y};
+  const TextOrigin origin = CenterText(view.box.width, view.box.height, extent.cx, extent.cy);
+  view.textAt = {view.box.left + origin.x, view.box.top + origin.y};
 }
 
-// The picture or text centred again on screen_, which was oldScreen: the picture is decoded again only
-// when the new primary monitor shows another part of it.
-void frmMain::Recentre(const PixelRect& oldScreen) {
-  if (picture_.shown) {
-    const Placement before = PlaceCentred(oldScreen.width, oldScreen.height, picture_.width, picture_.height);
-    const Placement after = PlaceCentred(screen_.width, screen_.height, picture_.width, picture_.height);
+// The picture is decoded again only when the monitor's new size shows another part of it.
+void frmMain::Recentre(size_t monitor, const PixelRect& oldScreen, std::vector<Assignment>& again) {
+  MonitorView& view = monitors_[monitor];
+  const PixelRect& screen = view.screen;
+  if (view.picture.shown) {
+    const Placement before = PlaceCentred(oldScreen.width, oldScreen.height, view.picture.width, view.picture.height);
+    const Placement after = PlaceCentred(screen.width, screen.height, view.picture.width, view.picture.height);
     if (before.source == after.source) {
-      picture_.onScreen = after.onScreen;
-      box_ = {screen_.left + CenterOffset(screen_.width, picture_.width),
-              screen_.top + CenterOffset(screen_.height, picture_.height), picture_.width, picture_.height};
-    } else if (splashShown_) {
-      DecodeVisiblePart(wic_.get(), shownPath_, screen_.width, screen_.height, picture_);  // nothing shown when it fails
-      box_ = {screen_.left + CenterOffset(screen_.width, picture_.width),
-              screen_.top + CenterOffset(screen_.height, picture_.height), picture_.width, picture_.height};
+      view.picture.onScreen = after.onScreen;
+    } else if (view.splash) {
+      DecodeVisiblePart(wic_.get(), view.shownPath, screen.width, screen.height, view.picture);  // nothing shown when it fails
     } else {
-      ShowPicture(std::string(shownFile_), std::wstring(shownPath_), ShowEvent::Kind::Recentred);
+      Assignment a;
+      a.monitor = monitor;
+      a.file = view.shownFile;
+      a.path = view.shownPath;
+      a.kindWhenShown = ShowEvent::Kind::Recentred;
+      again.push_back(std::move(a));
       return;
     }
-  } else if (!text_.empty()) {
-    PlaceText();
+    view.box = {screen.left + CenterOffset(screen.width, view.picture.width),
+                screen.top + CenterOffset(screen.height, view.picture.height), view.picture.width, view.picture.height};
+  } else if (!view.text.empty()) {
+    PlaceText(view);
   } else {
-    box_.left = -1000;  // nothing stands there
+    view.box.left = -1000;  // nothing stands there
   }
-  Repaint();
-  Notify(ShowEvent::Kind::Recentred, shownFile_);
 }
 
 void frmMain::Repaint() {
@@ -346,35 +472,42 @@ void frmMain::Paint() {
   HDC dc = ::BeginPaint(hwnd_, &ps);
   RECT client;
   ::GetClientRect(hwnd_, &client);
-  const HBRUSH black = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
-  if (picture_.shown) {
-    const PixelRect& at = picture_.onScreen;
-    const int left = screen_.left + at.left, top = screen_.top + at.top;
-    const int saved = ::SaveDC(dc);
+  const int saved = ::SaveDC(dc);
+  for (const MonitorView& view : monitors_) {
+    if (!view.picture.shown) continue;
+    const PixelRect& at = view.picture.onScreen;
+    const int left = view.screen.left + at.left, top = view.screen.top + at.top;
     ::ExcludeClipRect(dc, left, top, left + at.width, top + at.height);
-    ::FillRect(dc, &client, black);
-    ::RestoreDC(dc, saved);
-    UniqueMemoryDc memory(::CreateCompatibleDC(dc));
-    if (memory) {
-      SelectScope bitmap(memory.get(), picture_.canvas.get());
-      ::BitBlt(dc, left, top, at.width, at.height, memory.get(), picture_.sourceLeft, 0, SRCCOPY);
-    }
-  } else {
-    ::FillRect(dc, &client, black);
-    if (!text_.empty()) {
-      SelectScope font(dc, font_.get());
+  }
+  ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+  ::RestoreDC(dc, saved);
+  UniqueMemoryDc memory;
+  for (const MonitorView& view : monitors_) {
+    if (view.picture.shown) {
+      if (!memory) memory.reset(::CreateCompatibleDC(dc));
+      if (!memory) continue;
+      const PixelRect& at = view.picture.onScreen;
+      SelectScope bitmap(memory.get(), view.picture.canvas.get());
+      ::BitBlt(dc, view.screen.left + at.left, view.screen.top + at.top, at.width, at.height, memory.get(),
+               view.picture.sourceLeft, 0, SRCCOPY);
+    } else if (!view.text.empty()) {
+      SelectScope font(dc, view.font.get());
       ::SetBkMode(dc, TRANSPARENT);
       ::SetTextColor(dc, RGB(255, 255, 255));
-      ::TextOutW(dc, textAt_.x, textAt_.y, text_.c_str(), static_cast<int>(text_.size()));
+      ::TextOutW(dc, view.textAt.x, view.textAt.y, view.text.c_str(), static_cast<int>(view.text.size()));
     }
   }
   ::EndPaint(hwnd_, &ps);
 }
 
-void frmMain::Notify(ShowEvent::Kind kind, const std::string& file) {
+void frmMain::Notify(ShowEvent::Kind kind, size_t monitor) {
   const bool change = kind == ShowEvent::Kind::Picture || kind == ShowEvent::Kind::Missing ||
                       kind == ShowEvent::Kind::Undecodable;
-  if (env_.onEvent) env_.onEvent(ShowEvent{kind, file, box_, hwnd_, change ? changeStarted_ : 0});
+  if (!env_.onEvent || monitor >= monitors_.size()) return;
+  const MonitorView& view = monitors_[monitor];
+  const bool window = kind == ShowEvent::Kind::WindowShown || kind == ShowEvent::Kind::Ended;
+  env_.onEvent(ShowEvent{kind, window ? std::string() : view.shownFile, view.box, hwnd_, change ? changeStarted_ : 0,
+                         static_cast<int>(monitor)});
 }
 
 void frmMain::EndShow() {
@@ -402,32 +535,58 @@ void frmMain::Form_Deactivate() {
   if (!starting_) EndShow();
 }
 
-// A resolution changed, or a monitor came or went: the window covers the new virtual screen and what
-// stands there is centred on the new primary monitor.
+// A resolution changed, or a monitor came or went: the window covers the new virtual screen, what stands
+// on a monitor that stays is centred on it anew, a monitor that appears takes the next entry once the show
+// has begun, and one that went is forgotten.
 void frmMain::Form_DisplayChange() {
-  const ShowGeometry geometry = GeometryFor(env_.display ? env_.display() : SystemDisplay());
-  RECT old{};
-  ::GetWindowRect(hwnd_, &old);
-  const PixelRect oldScreen = screen_;
-  screen_ = geometry.primary;
+  const ShowGeometry geometry = Geometry();
   const PixelRect& at = geometry.window;
   // The pointer stands still while the window moves under it: not a move that ends the show.
-  pointer_.Shift(old.left - at.left, old.top - at.top);
+  pointer_.Shift(windowOrigin_.x - at.left, windowOrigin_.y - at.top);
   ::SetWindowPos(hwnd_, HWND_TOPMOST, at.left, at.top, at.width, at.height, SWP_NOACTIVATE);
-  Recentre(oldScreen);
+
+  std::vector<PixelRect> before, after;
+  for (const MonitorView& view : monitors_) before.push_back(view.desktop);
+  for (const PixelRect& m : geometry.monitors) after.push_back({m.left + at.left, m.top + at.top, m.width, m.height});
+  const std::vector<int> carried = CarriedOverMonitors(before, after);
+  std::vector<PixelRect> oldScreens;
+  for (const MonitorView& view : monitors_) oldScreens.push_back(view.screen);
+  LayOut(geometry, std::move(monitors_), carried);
+
+  std::vector<Assignment> again;
+  std::vector<size_t> recentred;
+  for (size_t i = 0; i < monitors_.size(); ++i) {
+    if (carried[i] >= 0) {
+      const size_t decodedBefore = again.size();
+      Recentre(i, oldScreens[static_cast<size_t>(carried[i])], again);
+      if (again.size() == decodedBefore) recentred.push_back(i);
+    } else if (changing_ && list_.ShowCount() > 0) {
+      again.push_back(AssignEntry(i, ChooseNextEntry(list_, gRandom, *random_)));
+    }
+  }
+  Repaint();
+  for (size_t i : recentred) Notify(ShowEvent::Kind::Recentred, i);
+  if (!again.empty()) ShowFiles(std::move(again));
 }
 
-// The window's DPI changed (the scaling of its monitor): the text takes the new size. The window keeps
-// covering the virtual screen, whatever size Windows suggests.
+// The DPI changed (the scaling of a monitor): the texts take the new size. The window keeps covering the
+// virtual screen, whatever size Windows suggests.
 void frmMain::Form_DpiChanged() {
-  MakeFont();
-  if (!text_.empty()) {
-    PlaceText();
-    Repaint();
+  bool text = false;
+  for (MonitorView& view : monitors_) {
+    MakeFont(view);
+    if (!view.text.empty()) PlaceText(view), text = true;
   }
+  if (text) Repaint();
+}
+
+void frmMain::WatchDisplay() {
+  // A display given by the environment (tests, the benchmark) is announced by whoever changes it.
+  if (!env_.display && DisplaySeen() != displaySeen_) Form_DisplayChange();
 }
 
 void frmMain::tmrImagePictavo_Timer() {
+  WatchDisplay();
   if (ticks_.Tick(gDelay) && list_.ShowCount() > 0) ShowNextImage();
 }
 

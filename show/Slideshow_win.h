@@ -27,6 +27,7 @@ struct ShowEvent {
   PixelRect box;     // where the picture or text box stands, in the window's pixels
   HWND window = nullptr;
   LONGLONG changeStarted = 0;  // performance counter when this change began (the tick), 0 for others
+  int monitor = 0;  // which monitor: 0 the primary, then the others from left to right, top to bottom
 };
 
 // RunShow with its surroundings given: where the splash is, how long the timers run, which random

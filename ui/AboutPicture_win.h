@@ -1,6 +1,5 @@
-// The About box's picture: the file decoded whole (JPEG by the program's own decoder, other formats by
-// the Windows Imaging Component), scaled for the DPI, into a 32-bit DIB section, keeping only the part a
-// window of a given size can show.
+// The About box's picture: the whole picture (pictures/WholePicture_win.h) scaled for the DPI into a
+// 32-bit DIB section, keeping only the part a window of a given size can show.
 #pragma once
 #include <windows.h>
 

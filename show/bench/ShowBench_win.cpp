@@ -3,21 +3,26 @@
 // (handles, GDI objects, memory) before and after many changes. Prints one figure a line; show-bench.sh
 // runs it and prints the table.
 //
-//   pictavo_show_bench latency IMAGES_DIR FILE CHANGES
+//   pictavo_show_bench latency IMAGES_DIR FILE CHANGES [MONITORS]
+//   pictavo_show_bench memory IMAGES_DIR FILE MONITORS
 //   pictavo_show_bench start PROGRAM RUNS
 //   pictavo_show_bench leaks IMAGES_DIR FILE CHANGES
+//   pictavo_show_bench bare
+// MONITORS (1 or 2): the show on one 1920x1080 monitor, or on two side by side.
 #include <windows.h>
 #include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/Settings.h"
 #include "collections/CollectionInfo.h"
 #include "platform/Text_win.h"
-#include "show/ScreenPicture_win.h"
+#include "pictures/ScreenPicture_win.h"
+#include "show/ShowRules.h"
 #include "show/Slideshow_win.h"
 
 namespace pictavo {
@@ -41,7 +46,25 @@ LONGLONG Now() {
   return t.QuadPart;
 }
 
-int Latency(const std::string& dir, const std::string& file, int changes) {
+// One 1920x1080 monitor, or two side by side, whatever the screen is.
+DisplayMetrics BenchMonitors(int monitors) {
+  if (monitors < 2) return {{0, 0, 1920, 1080}, 1920, 1080};
+  return {{0, 0, 3840, 1080}, 1920, 1080, {{1920, 0, 1920, 1080}}};
+}
+
+double ProcessCpuMs() {
+  FILETIME created, exited, kernel, user;
+  if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+  const auto ms = [](const FILETIME& t) {
+    return static_cast<double>(static_cast<uint64_t>(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000.0;
+  };
+  return ms(kernel) + ms(user);
+}
+
+// The show changing `file` on every monitor at every tick; `seen(event, changesDone)` after each whole
+// change (every monitor has reported), until it answers false. False when the file could not be shown.
+bool RunChanges(const std::string& dir, const std::string& file, int monitors,
+                const std::function<bool(const ShowEvent&, int)>& seen) {
   gImagesDir = dir;
   gDelay = 0;
   gRandom = false;
@@ -50,26 +73,82 @@ int Latency(const std::string& dir, const std::string& file, int changes) {
   gCollections[0].InUse = true;
   gCollections[0].ImageCount = 1;
   gCollections[0].Images[0] = {"bench 1", file};
-  std::vector<double> ms;
   bool refused = false;
+  int reported = 0, changes = 0;
   ShowEnvironment env;
   env.splashPath = dir + "\\no-splash.jpg";
   env.tickMs = 1500;
+  env.display = [monitors] { return BenchMonitors(monitors); };
   env.onEvent = [&](const ShowEvent& e) {
     if (e.kind == ShowEvent::Kind::Undecodable || e.kind == ShowEvent::Kind::Missing) refused = true;
     if (e.kind != ShowEvent::Kind::Picture && !refused) return;
+    if (!refused && ++reported % monitors != 0) return;
     ::GdiFlush();
-    ms.push_back(static_cast<double>(Now() - e.changeStarted) * 1000.0 / Frequency());
-    if (static_cast<int>(ms.size()) >= changes || refused) ::PostMessageW(e.window, WM_KEYDOWN, VK_SPACE, 0);
+    if (refused || !seen(e, ++changes)) ::PostMessageW(e.window, WM_KEYDOWN, VK_SPACE, 0);
   };
   RunShowWith(env);
-  if (refused) {
-    std::printf("error: %s could not be shown\n", file.c_str());
-    return 1;
-  }
-  std::printf("latency_ms %.1f", Median(ms));
+  if (refused) std::printf("error: %s could not be shown\n", file.c_str());
+  return !refused;
+}
+
+// From the tick to every monitor's picture drawn, and the process's CPU time from one change's end to the
+// next one's (the change and a tick's wait).
+int Latency(const std::string& dir, const std::string& file, int changes, int monitors) {
+  std::vector<double> ms, cpu;
+  double lastCpu = 0;
+  const bool ok = RunChanges(dir, file, monitors, [&](const ShowEvent& e, int done) {
+    ms.push_back(static_cast<double>(Now() - e.changeStarted) * 1000.0 / Frequency());
+    const double now = ProcessCpuMs();
+    if (done > 1) cpu.push_back(now - lastCpu);
+    lastCpu = now;
+    return done < changes;
+  });
+  if (!ok) return 1;
+  std::printf("latency_ms %.1f cpu_ms %.1f", Median(ms), Median(cpu));
   for (double v : ms) std::printf(" %.1f", v);
   std::printf("\n");
+  return 0;
+}
+
+// The process's peak working set over three changes, and its working set after them.
+int Memory(const std::string& dir, const std::string& file, int monitors) {
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof(memory);
+  const bool ok = RunChanges(dir, file, monitors, [&](const ShowEvent&, int done) {
+    if (done < 3) return true;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory));
+    return false;
+  });
+  if (!ok) return 1;
+  std::printf("memory_kb %zu %zu\n", static_cast<size_t>(memory.PeakWorkingSetSize / 1024),
+              static_cast<size_t>(memory.WorkingSetSize / 1024));
+  return 0;
+}
+
+LRESULT CALLBACK BareWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_KEYDOWN) ::PostQuitMessage(0);
+  return ::DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// A bare window, as large as the show's, with the show's one-second timer and message loop: the
+// reference for what the show costs between changes.
+int Bare() {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = &BareWindowProc;
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+  wc.lpszClassName = L"BenchBare";
+  ::RegisterClassW(&wc);
+  HWND window = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"BenchBare", L"bare", WS_POPUP | WS_VISIBLE, 0, 0,
+                                  ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                  wc.hInstance, nullptr);
+  ::SetForegroundWindow(window);
+  ::SetTimer(window, 1, 1000, nullptr);
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
   return 0;
 }
 
@@ -269,11 +348,14 @@ int DecodeOnly(const std::wstring& path, int runs) {
 int wmain(int argc, wchar_t** argv) {
   using namespace pictavo;
   const std::wstring mode = argc > 1 ? argv[1] : L"";
-  if (mode == L"latency" && argc == 5) return Latency(Narrow(argv[2]), Narrow(argv[3]), _wtoi(argv[4]));
+  if (mode == L"latency" && (argc == 5 || argc == 6))
+    return Latency(Narrow(argv[2]), Narrow(argv[3]), _wtoi(argv[4]), argc == 6 ? _wtoi(argv[5]) : 1);
+  if (mode == L"memory" && argc == 5) return Memory(Narrow(argv[2]), Narrow(argv[3]), _wtoi(argv[4]));
+  if (mode == L"bare") return Bare();
   if (mode == L"start" && argc == 4) return StartToBlack(argv[2], _wtoi(argv[3]));
   if (mode == L"decode" && argc == 4) return pictavo::DecodeOnly(argv[2], _wtoi(argv[3]));
   if (mode == L"leaks" && argc == 5) return Leaks(Narrow(argv[2]), Narrow(argv[3]), _wtoi(argv[4]));
-  std::fprintf(stderr, "usage: pictavo_show_bench latency DIR FILE CHANGES | start PROGRAM RUNS | leaks DIR FILE "
-                       "CHANGES\n");
+  std::fprintf(stderr, "usage: pictavo_show_bench latency DIR FILE CHANGES [MONITORS] | memory DIR FILE MONITORS | "
+                       "start PROGRAM RUNS | leaks DIR FILE CHANGES | bare\n");
   return 2;
 }

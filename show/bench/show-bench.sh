@@ -115,6 +115,25 @@ for f in mp12 mp24; do
            echo "scale=1; ($t1 - $t0) / 1000000" | bc; done | median)
 done
 
+# 1a. One monitor against two (1920x1080 each, side by side), in the show's own code path: change latency
+#     (the tick to every monitor's picture drawn), CPU per change, and memory (peak and after three changes).
+declare -A mlat mcpu mpeak msteady
+for m in 1 2; do
+  for f in mp12 mp24; do
+    out=$("$wine" "$bench" latency "$(winpath "$work/images")" "$f.jpg" 7 "$m" | tr -d '\r')
+    case "$out" in latency_ms*) mlat[$f$m]=$(echo "$out" | awk '{print $2}'); mcpu[$f$m]=$(echo "$out" | awk '{print $4}') ;;
+                   *) echo "$out" >&2; mlat[$f$m]=n/a; mcpu[$f$m]=n/a ;; esac
+  done
+  peaks=() steadys=()
+  for run in 1 2 3; do
+    out=$("$wine" "$bench" memory "$(winpath "$work/images")" mp24.jpg "$m" | tr -d '\r')
+    case "$out" in memory_kb*) peaks+=("$(echo "$out" | awk '{print $2}')"); steadys+=("$(echo "$out" | awk '{print $3}')") ;;
+                   *) echo "$out" >&2 ;; esac
+  done
+  mpeak[$m]=$(printf '%s\n' "${peaks[@]}" | median)
+  msteady[$m]=$(printf '%s\n' "${steadys[@]}" | median)
+done
+
 # 1b. Handles, GDI objects and memory after many changes (each followed by a display change), in process.
 held=$("$wine" "$bench" leaks "$(winpath "$work/images")" mp2.jpg "$held_changes" | tr -d '\r')
 case "$held" in held_after_changes*) ;; *) echo "$held" >&2; held="held_after_changes $held_changes n/a" ;; esac
@@ -144,18 +163,25 @@ for f in mp24 mp100; do
 done
 
 # 4. CPU share of a running show with a delay of 10 (a change every 11 s), program + wineserver: with
-#    12-megapixel photos, with screen-sized photos, and with nothing to decode (the cost of waiting).
+#    12-megapixel photos, with screen-sized photos, and with nothing to decode (the cost of waiting); and of
+#    a bare window of the same size with the same one-second timer, the reference for the waiting.
 hz=$(getconf CLK_TCK)
 declare -A cpu cpu_prog cpu_server
-for kind in mp12 mp2 idle; do
+start_bare() {  # starts the bare window and prints the pid of its process
+  setsid "$wine" "$bench" bare </dev/null >/dev/null 2>&1 &
+  local pid=$!
+  started+=("$pid")
+  printf '%s' "$pid"
+}
+for kind in mp12 mp2 idle bare; do
   case $kind in
-    idle) setting ImagesDir "$(winpath "$(make_set cpu-$kind NO mp2.jpg)")" ;;
+    idle|bare) setting ImagesDir "$(winpath "$(make_set cpu-$kind NO mp2.jpg)")" ;;
     *) setting ImagesDir "$(winpath "$(make_set cpu-$kind YES $kind.jpg $kind.jpg $kind.jpg)")" ;;
   esac
   setting Delay 10
   shares=() progshares=() servershares=()
   for run in $(seq "$cpu_runs"); do
-    pid=$(start_show)
+    if [ $kind = bare ]; then pid=$(start_bare); else pid=$(start_show); fi
     sleep 5
     p0=$(cpu_ticks "$pid"); s0=$(cpu_ticks "$server"); t0=$(now_ms)
     sleep "$cpu_seconds"
@@ -172,6 +198,7 @@ for kind in mp12 mp2 idle; do
 done
 
 mb() { [ "$1" = n/a ] && echo n/a || echo "scale=1; $1 / 1024" | bc; }
+ratio() { [ "$1" = n/a ] || [ "$2" = n/a ] || [ "$2" = 0 ] && echo n/a || echo "scale=2; $1 / $2" | bc; }
 echo
 echo "Pictavo show benchmark (Wine, Xvfb 1920x1080, median of runs)"
 printf '%-58s %10s %10s\n' "figure" "Pictavo" "reference"
@@ -180,7 +207,10 @@ printf '%-58s %9s%% %9s%%\n' "  of which program / wineserver" "${cpu_prog[mp12]
 printf '%-58s %9s%% %10s\n' "CPU over ${cpu_seconds} s, delay 10, 2 MP photos (program+server)" "${cpu[mp2]}" "goal <1%"
 printf '%-58s %9s%% %9s%%\n' "  of which program / wineserver" "${cpu_prog[mp2]}" "${cpu_server[mp2]}"
 printf '%-58s %9s%% %10s\n' "CPU over ${cpu_seconds} s, delay 10, nothing to decode" "${cpu[idle]}" "goal <1%"
-ratio() { [ "$1" = n/a ] || [ "$2" = n/a ] && echo n/a || echo "scale=2; $1 / $2" | bc; }
+printf '%-58s %9s%% %9s%%\n' "  of which program / wineserver" "${cpu_prog[idle]}" "${cpu_server[idle]}"
+printf '%-58s %9s%% %9s%%  ratio %s (goal <= 1.1)\n' "  against a bare window, same size and timer (program+server)" \
+  "${cpu[idle]}" "${cpu[bare]}" "$(ratio "${cpu[idle]}" "${cpu[bare]}")"
+printf '%-58s %9s%% %9s%%\n' "  bare window: program / wineserver" "${cpu_prog[bare]}" "${cpu_server[bare]}"
 for f in mp12 mp24; do
   label=$([ $f = mp12 ] && echo 12 || echo 24)
   printf '%-58s %8s ms %7s ms  ratio %s (goal <= 0.5)\n' "change latency, $label MP JPEG (Pictavo / djpeg)" "${lat[$f]}" \
@@ -195,3 +225,15 @@ printf '%-58s %8s ms\n' "start of the process to black screen" "$to_black"
 # handles, GDI objects (0 where the system does not count them), user objects, committed KB, after the first change and after the last
 printf '%-58s %s\n' "held after ${held_changes} changes (first last)" "$(echo "$held" | cut -d' ' -f3-)"
 printf '%-58s %8s ms\n' "input to process gone" "$to_exit"
+echo
+echo "One monitor against two (1920x1080 each, side by side; in the show's code path)"
+printf '%-58s %10s %10s %8s\n' "figure" "one" "two" "ratio"
+for f in mp12 mp24; do
+  label=$([ $f = mp12 ] && echo 12 || echo 24)
+  printf '%-58s %7s ms %7s ms %8s\n' "change latency, $label MP JPEG on every monitor" "${mlat[${f}1]}" "${mlat[${f}2]}" \
+    "$(ratio "${mlat[${f}2]}" "${mlat[${f}1]}")"
+  printf '%-58s %7s ms %7s ms %8s\n' "CPU per change, $label MP JPEG on every monitor" "${mcpu[${f}1]}" "${mcpu[${f}2]}" \
+    "$(ratio "${mcpu[${f}2]}" "${mcpu[${f}1]}")"
+done
+printf '%-58s %7s MB %7s MB\n' "memory showing 24 MP JPEG, peak" "$(mb "${mpeak[1]}")" "$(mb "${mpeak[2]}")"
+printf '%-58s %7s MB %7s MB\n' "memory showing 24 MP JPEG, steady" "$(mb "${msteady[1]}")" "$(mb "${msteady[2]}")"

@@ -110,5 +110,24 @@ TEST(TickCounter, ChangesOnEveryDelayPlusOneTick) {
   }
 }
 
+// Catches: a monitor skipped or given the entry of another at the same change, the sequence or the random
+// cycle starting again at each change instead of running on across monitors, and a short list not repeating.
+TEST(ChooseEntriesForChange, EveryMonitorTakesTheNextEntryInTurn) {
+  const struct { int entries, monitors; bool random; std::vector<std::vector<int>> changes; } cases[] = {
+      {3, 2, false, {{0, 1}, {2, 0}, {1, 2}}},
+      {1, 3, false, {{0, 0, 0}, {0, 0, 0}}},
+      {2, 1, false, {{0}, {1}, {0}}},
+      {0, 2, false, {{}, {}}},
+      // Random, r = 0 each time: the first entry not yet shown in this cycle.
+      {3, 2, true, {{0, 1}, {2, 0}, {1, 2}}},
+  };
+  for (const auto& c : cases) {
+    ScriptedRandom rng({0.0});
+    ShowList list = Build(Table({{c.entries, true}}), false, c.random, rng);
+    for (const std::vector<int>& change : c.changes)
+      EXPECT_EQ(ChooseEntriesForChange(list, c.random, rng, c.monitors), change) << c.entries << " on " << c.monitors;
+  }
+}
+
 }  // namespace
 }  // namespace pictavo

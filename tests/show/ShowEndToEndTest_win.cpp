@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "tests/show/TestPictures_win.h"
+#include "tests/pictures/TestPictures_win.h"
 #include "tests/support/WineTest_win.h"
 
 namespace pictavo {

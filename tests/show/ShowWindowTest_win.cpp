@@ -16,7 +16,7 @@
 #include "app/Settings.h"
 #include "collections/CollectionInfo.h"
 #include "show/Slideshow_win.h"
-#include "tests/show/TestPictures_win.h"
+#include "tests/pictures/TestPictures_win.h"
 #include "tests/support/WineTest_win.h"
 
 namespace pictavo {

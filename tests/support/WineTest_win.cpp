@@ -226,9 +226,13 @@ HWND FindChildByText(HWND parent, std::wstring_view text) {
 }
 
 Screenshot Screenshot::Capture() {
+  return Capture({0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+}
+
+Screenshot Screenshot::Capture(const RECT& area) {
   Screenshot shot;
-  shot.width_ = ::GetSystemMetrics(SM_CXSCREEN);
-  shot.height_ = ::GetSystemMetrics(SM_CYSCREEN);
+  shot.width_ = area.right - area.left;
+  shot.height_ = area.bottom - area.top;
   shot.pixels_.assign(static_cast<size_t>(shot.width_) * shot.height_, 0);
   WindowDc screen(nullptr);
   UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
@@ -244,7 +248,7 @@ Screenshot Screenshot::Capture() {
   if (!dib || !bits) return shot;
   {
     SelectScope select(memory.get(), dib.get());
-    ::BitBlt(memory.get(), 0, 0, shot.width_, shot.height_, screen.get(), 0, 0, SRCCOPY | CAPTUREBLT);
+    ::BitBlt(memory.get(), 0, 0, shot.width_, shot.height_, screen.get(), area.left, area.top, SRCCOPY | CAPTUREBLT);
     ::GdiFlush();
   }
   const auto* src = static_cast<const uint32_t*>(bits);

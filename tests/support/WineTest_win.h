@@ -99,6 +99,8 @@ HWND FindChildByText(HWND parent, std::wstring_view text);
 class Screenshot {
  public:
   static Screenshot Capture();
+  // The pixels of `area` of the virtual screen (desktop pixels); At(0, 0) is its top-left corner.
+  static Screenshot Capture(const RECT& area);
   int width() const { return width_; }
   int height() const { return height_; }
   uint32_t At(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }

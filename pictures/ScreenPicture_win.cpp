@@ -1,12 +1,12 @@
-#include "show/ScreenPicture_win.h"
+#include "pictures/ScreenPicture_win.h"
 
 #include <cstring>
 #include <vector>
 
-#include "show/JpegDecoder.h"
-#include "show/Orientation.h"
-#include "show/PictureHeader.h"
-#include "show/RleBitmap.h"
+#include "pictures/JpegDecoder.h"
+#include "pictures/Orientation.h"
+#include "pictures/PictureHeader.h"
+#include "pictures/RleBitmap.h"
 
 namespace pictavo {
 
@@ -92,12 +92,12 @@ bool DecodeRunLengthVisiblePart(const std::wstring& path, int screenWidth, int s
   return true;
 }
 
-bool DecodeInto(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
-                ScreenPicture& out) {
+// The program's own decoders: JPEG files and run-length bitmaps. Other formats are left to the imaging component.
+OwnDecode DecodeOwnInto(const std::wstring& path, int screenWidth, int screenHeight, ScreenPicture& out) {
   {
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) return false;
+    if (!file) return OwnDecode::Failed;
     FileSource source(file.get());
     JpegPart part;
     switch (DecodeJpegPart(source, screenWidth, screenHeight, out.canvas, part)) {
@@ -108,17 +108,23 @@ bool DecodeInto(IWICImagingFactory* factory, const std::wstring& path, int scree
         out.width = part.width;
         out.height = part.height;
         out.orientation = part.orientation;
-        return true;
+        return OwnDecode::Shown;
       case JpegOutcome::NotJpeg:
         break;  // for the Imaging Component
       default:
-        return false;
+        return OwnDecode::Failed;
     }
   }
   // The header's own size first: the imaging component's decoders decode the whole frame on opening.
   const PictureHeader header = ReadPictureHeaderOf(path);
-  if (RefuseBeforeDecoding(header)) return false;
-  if (header.runLength) return DecodeRunLengthVisiblePart(path, screenWidth, screenHeight, out);
+  if (RefuseBeforeDecoding(header)) return OwnDecode::Failed;
+  if (header.runLength)
+    return DecodeRunLengthVisiblePart(path, screenWidth, screenHeight, out) ? OwnDecode::Shown : OwnDecode::Failed;
+  return OwnDecode::OtherFormat;
+}
+
+bool DecodeWithImagingComponent(IWICImagingFactory* factory, const std::wstring& path, int screenWidth,
+                                int screenHeight, ScreenPicture& out) {
   if (!factory) return false;
   ComPtr<IWICBitmapDecoder> decoder;
   if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
@@ -157,10 +163,26 @@ bool DecodeInto(IWICImagingFactory* factory, const std::wstring& path, int scree
 
 }  // namespace
 
+OwnDecode DecodeVisiblePartOwn(const std::wstring& path, int screenWidth, int screenHeight, ScreenPicture& out) {
+  out.Clear();
+  const OwnDecode outcome = DecodeOwnInto(path, screenWidth, screenHeight, out);
+  if (outcome == OwnDecode::Shown) return outcome;
+  out.Clear();
+  if (outcome == OwnDecode::Failed) out.canvas.Release();
+  return outcome;
+}
+
 bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
                        ScreenPicture& out) {
-  out.Clear();
-  if (DecodeInto(factory, path, screenWidth, screenHeight, out)) return true;
+  switch (DecodeVisiblePartOwn(path, screenWidth, screenHeight, out)) {
+    case OwnDecode::Shown:
+      return true;
+    case OwnDecode::Failed:
+      return false;
+    case OwnDecode::OtherFormat:
+      break;
+  }
+  if (DecodeWithImagingComponent(factory, path, screenWidth, screenHeight, out)) return true;
   out.Clear();
   out.canvas.Release();
   return false;

@@ -1,4 +1,4 @@
-#include "tests/show/TestPictures_win.h"
+#include "tests/pictures/TestPictures_win.h"
 
 #include <wincodec.h>
 

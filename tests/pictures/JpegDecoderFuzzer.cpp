@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "show/JpegDecoder.h"
+#include "pictures/JpegDecoder.h"
 
 namespace {
 

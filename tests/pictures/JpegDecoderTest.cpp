@@ -1,7 +1,7 @@
 // The JPEG decoder against a whole decode of the same file: for generated pictures of every layout the show
 // meets, on screens larger and smaller than the picture, in all eight orientations, the visible part must be
 // the same pixels. Then the colour order, and cut, garbage and lying files.
-#include "show/JpegDecoder.h"
+#include "pictures/JpegDecoder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "show/Orientation.h"
-#include "tests/show/JpegTestEncoder.h"
+#include "pictures/Orientation.h"
+#include "tests/pictures/JpegTestEncoder.h"
 
 extern "C" {
 #include <jpeglib.h>
@@ -195,6 +195,37 @@ TEST(JpegDecoder, AFileCutShortShowsTheRowsItHolds) {
   EXPECT_GT(part.warnings, 0);
   for (int y = 0; y < 48; ++y)  // well inside the half that is there
     for (int x = 0; x < 240; ++x) ASSERT_EQ(target.At(part, x, y), whole[static_cast<size_t>(y) * w + x] & 0xFFFFFF);
+}
+
+// Catches: the rows a cut file lacks left grey (libjpeg's fill) instead of black, the black put on the wrong
+// side of a turned photo, and a file whose data ends above the visible part shown as a grey picture instead
+// of refused.
+TEST(JpegDecoder, RowsACutFileLacksAreBlackAndAFileWithNoVisibleRowFails) {
+  const struct { int orientation, keptPercent, screenHeight; JpegOutcome outcome; } cases[] = {
+      {1, 33, 240, JpegOutcome::Decoded},  // the top third kept, the rest black
+      {6, 33, 240, JpegOutcome::Decoded},  // turned a quarter clockwise: the stored top is the right side
+      {1, 25, 60, JpegOutcome::Failed},    // the screen shows rows 90 to 150, the file holds about 60
+      {1, 0, 240, JpegOutcome::Failed},    // no row at all
+  };
+  for (const auto& c : cases) {
+    const std::vector<uint8_t> file = Encode({"baseline", 240, 240, JCS_RGB, 2, 2}, c.orientation);
+    size_t scan = 0;
+    while (scan + 1 < file.size() && !(file[scan] == 0xFF && file[scan + 1] == 0xDA)) ++scan;
+    const size_t keep = scan + 20 + (file.size() - scan - 20) * static_cast<size_t>(c.keptPercent) / 100;
+    const std::vector<uint8_t> cut(file.begin(), file.begin() + static_cast<long>(keep));
+    VectorTarget target;
+    JpegPart part;
+    ASSERT_EQ(Decode(cut, 240, c.screenHeight, target, part), c.outcome) << c.orientation << " " << c.keptPercent;
+    if (c.outcome != JpegOutcome::Decoded) continue;
+    const bool turned = c.orientation == 6;
+    int keptBlack = 0, lostBlack = 0;
+    for (int i = 0; i < 240; ++i) {
+      keptBlack += target.At(part, turned ? 239 : i, turned ? i : 0) == 0;
+      lostBlack += target.At(part, turned ? 0 : i, turned ? i : 239) == 0;
+    }
+    EXPECT_EQ(keptBlack, 0) << c.orientation;
+    EXPECT_EQ(lostBlack, 240) << c.orientation;
+  }
 }
 
 TEST(JpegDecoder, GarbageAndLyingHeadersAreRefusedWithoutHarm) {

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "show/PictureHeader.h"
-#include "show/RleBitmap.h"
+#include "pictures/PictureHeader.h"
+#include "pictures/RleBitmap.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace pictavo;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "show/RleBitmap.h"
+#include "pictures/RleBitmap.h"
 
 namespace pictavo {
 namespace {

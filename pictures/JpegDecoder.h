@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "show/Placement.h"
+#include "pictures/VisiblePart.h"
 
 namespace pictavo {
 

@@ -1,4 +1,4 @@
-#include "show/RleBitmap.h"
+#include "pictures/RleBitmap.h"
 
 #include <algorithm>
 

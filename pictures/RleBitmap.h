@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "show/PictureHeader.h"
+#include "pictures/PictureHeader.h"
 
 namespace pictavo {
 

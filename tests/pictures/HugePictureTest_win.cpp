@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/Owned_win.h"
-#include "show/ScreenPicture_win.h"
+#include "pictures/ScreenPicture_win.h"
 #include "tests/support/WineTest_win.h"
 
 namespace pictavo {

@@ -1,12 +1,12 @@
-// Centring, the visible part of a picture, the pointer rule, the decode size limit and the EXIF
+// Centring, the visible part of a picture, the decode size limit and the EXIF
 // orientation math (the tag itself is read in the Wine tests, from real JPEGs in both byte orders).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "show/Orientation.h"
-#include "show/Placement.h"
+#include "pictures/Orientation.h"
+#include "pictures/VisiblePart.h"
 
 namespace pictavo {
 namespace {
@@ -29,21 +29,6 @@ TEST(PlaceCentred, CentresByTheHalvedDifferenceAndKeepsOnlyTheVisiblePart) {
     EXPECT_EQ(p.source, c.source) << c.pw << "x" << c.ph;
   }
   EXPECT_TRUE(PlaceCentred(1024, 768, 0, 10).onScreen.Empty());
-}
-
-// Catches: the first move ending the show, (0, 0) taken as a recorded position, a move back to the
-// recorded spot ending it, the recorded position updated by later moves, and the window's move over the
-// monitors taken for a move of the pointer.
-TEST(PointerWatch, FirstMoveRecordsAndAMoveElsewhereEnds) {
-  PointerWatch w;
-  const struct { int x, y; bool ends; } moves[] = {
-      {0, 0, false}, {0, 0, false}, {300, 200, false}, {300, 200, false}, {301, 200, true}, {300, 199, true},
-      {300, 200, false}, {0, 0, true}};
-  for (const auto& m : moves) EXPECT_EQ(w.Move(m.x, m.y), m.ends) << m.x << "," << m.y;
-  // The window moved 300 left and 50 up under a pointer that stood still: the same spot, not a move.
-  w.Shift(300, 50);
-  EXPECT_FALSE(w.Move(600, 250));
-  EXPECT_TRUE(w.Move(300, 200));
 }
 
 // Catches: a size check that overflows and lets an absurd header through, or refuses the photos users have.

@@ -1,4 +1,4 @@
-#include "show/PictureHeader.h"
+#include "pictures/PictureHeader.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/show/JpegTestEncoder.h"
+#include "tests/pictures/JpegTestEncoder.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) return 2;

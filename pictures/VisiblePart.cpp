@@ -1,4 +1,4 @@
-#include "show/Placement.h"
+#include "pictures/VisiblePart.h"
 
 #include <algorithm>
 

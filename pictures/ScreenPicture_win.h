@@ -1,5 +1,5 @@
 // The one place where a picture file becomes pixels: the part of it a screen shows, in a 32-bit DIB.
-// JPEG files go to the program's own decoder (show/JpegDecoder.h), run-length bitmaps to its own bitmap
+// JPEG files go to the program's own decoder (pictures/JpegDecoder.h), run-length bitmaps to its own bitmap
 // decoder, other formats to the Windows Imaging Component after their header's size is checked.
 #pragma once
 #include <windows.h>
@@ -9,9 +9,9 @@
 
 #include "platform/Owned_win.h"
 #include "platform/PictureFiles_win.h"
-#include "show/JpegDecoder.h"
-#include "show/PictureHeader.h"
-#include "show/Placement.h"
+#include "pictures/JpegDecoder.h"
+#include "pictures/PictureHeader.h"
+#include "pictures/VisiblePart.h"
 
 namespace pictavo {
 
@@ -63,5 +63,12 @@ PictureHeader ReadPictureHeaderOf(const std::wstring& path);
 // exceeds kWholeDecodeBudgetBytes (refused before any decoder opens it).
 bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
                        ScreenPicture& out);
+
+// DecodeVisiblePart with the program's own decoders alone (JPEG files and run-length bitmaps), which hold
+// no state but `out`: pictures of different screens may be decoded on different threads at once.
+// OtherFormat (nothing shown, the canvas kept): a format for the imaging component, which DecodeVisiblePart
+// then decodes on the thread that owns the factory.
+enum class OwnDecode { Shown, Failed, OtherFormat };
+OwnDecode DecodeVisiblePartOwn(const std::wstring& path, int screenWidth, int screenHeight, ScreenPicture& out);
 
 }  // namespace pictavo

@@ -1,4 +1,4 @@
-#include "show/JpegDecoder.h"
+#include "pictures/JpegDecoder.h"
 
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
@@ -6,7 +6,7 @@
 #include <memory>
 #include <new>
 
-#include "show/Orientation.h"
+#include "pictures/Orientation.h"
 
 extern "C" {
 #include <jerror.h>
@@ -35,6 +35,9 @@ struct DecodeJob {
   TargetAllocator* allocator;
   uint8_t input[kInputBufferBytes];
   int warnings;
+  // The first row (of the stored picture) that the file's data does not fully hold: where the data ended or
+  // broke, libjpeg goes on with flat grey. -1 while the data is whole.
+  long firstMissingRow;
 };
 
 DecodeJob* JobOf(j_common_ptr cinfo) { return static_cast<DecodeJob*>(cinfo->client_data); }
@@ -43,8 +46,26 @@ extern "C" {
 
 void FatalError(j_common_ptr cinfo) { std::longjmp(JobOf(cinfo)->escape, 1); }
 
+// The data ended or broke while libjpeg was decoding: every row of the iMCU row being read on and below
+// comes out grey. A file of several scans (progressive ones) that breaks after its first scan has its
+// rows, though coarser.
+void NoteMissingData(j_decompress_ptr cinfo, DecodeJob* job) {
+  if (job->firstMissingRow >= 0) return;
+  if (jpeg_has_multiple_scans(cinfo) && cinfo->input_scan_number > 1) {
+    job->firstMissingRow = static_cast<long>(cinfo->image_height);
+    return;
+  }
+  job->firstMissingRow = static_cast<long>(cinfo->input_iMCU_row) * cinfo->max_v_samp_factor * DCTSIZE;
+}
+
 void Message(j_common_ptr cinfo, int level) {
-  if (level < 0) ++JobOf(cinfo)->warnings;  // warnings only; traces are ignored, nothing is printed
+  if (level >= 0) return;  // warnings only; traces are ignored, nothing is printed
+  DecodeJob* job = JobOf(cinfo);
+  ++job->warnings;
+  const int code = cinfo->err->msg_code;
+  if (!cinfo->is_decompressor) return;
+  if (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE)
+    NoteMissingData(reinterpret_cast<j_decompress_ptr>(cinfo), job);
 }
 
 void NoOutput(j_common_ptr) {}
@@ -210,6 +231,11 @@ JpegOutcome RunDecode(DecodeJob& job, int screenWidth, int screenHeight, JpegPar
     if (cmyk) {
       for (int i = 0; i < got; ++i) CmykToBgrx(rows[i], decodedWidth, job.cinfo.saw_Adobe_marker);
     }
+    // Rows the file did not hold are black, not libjpeg's grey.
+    for (int i = 0; i < got; ++i) {
+      if (job.firstMissingRow >= 0 && stored.top + done + i >= job.firstMissingRow)
+        std::memset(rows[i], 0, static_cast<size_t>(decodedWidth) * sizeof(uint32_t));
+    }
     if (!upright) {
       const StoredPoint at = UprightStripOrigin(stored.width, stored.height, done, got, orientation);
       OrientPixels(strip + skipLeft, stored.width, got, orientation,
@@ -220,6 +246,8 @@ JpegOutcome RunDecode(DecodeJob& job, int screenWidth, int screenHeight, JpegPar
   }
   // The rows below the visible part are never decoded.
   jpeg_destroy_decompress(cinfo);
+  // Nothing that can be seen came from the file: there is no picture to show.
+  if (job.firstMissingRow >= 0 && job.firstMissingRow <= stored.top) return JpegOutcome::Failed;
 
   part.width = swap ? height : width;
   part.height = swap ? width : height;
@@ -274,6 +302,8 @@ JpegOutcome DecodeJpegPart(ByteSource& source, int screenWidth, int screenHeight
   }
   job->bytes = &prefixed;
   job->allocator = &allocator;
+  job->warnings = 0;
+  job->firstMissingRow = -1;
   const JpegOutcome outcome = RunDecode(*job, screenWidth, screenHeight, part);
   if (outcome != JpegOutcome::Decoded) part = JpegPart{};
   return outcome;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "show/PictureHeader.h"
+#include "pictures/PictureHeader.h"
 
 namespace pictavo {
 namespace {

@@ -1,4 +1,4 @@
-#include "show/Orientation.h"
+#include "pictures/Orientation.h"
 
 #include <algorithm>
 #include <cstring>
