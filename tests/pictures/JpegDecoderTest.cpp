@@ -14,6 +14,7 @@
 
 #include "pictures/Orientation.h"
 #include "tests/pictures/JpegTestEncoder.h"
+#include "tests/pictures/JpegTestIo.h"
 
 extern "C" {
 #include <jpeglib.h>
@@ -61,34 +62,8 @@ std::vector<uint32_t> WholeDecode(const std::vector<uint8_t>& file, int& width, 
   return pixels;
 }
 
-class MemorySource final : public ByteSource {
- public:
-  MemorySource(const uint8_t* data, size_t size, size_t chunk = 4096) : data_(data), size_(size), chunk_(chunk) {}
-  size_t Read(uint8_t* buffer, size_t size) override {
-    const size_t n = std::min({size, size_ - at_, chunk_});
-    if (n > 0) std::memcpy(buffer, data_ + at_, n);
-    at_ += n;
-    return n;
-  }
-
- private:
-  const uint8_t* data_;
-  size_t size_, chunk_, at_ = 0;
-};
-
-class VectorTarget final : public TargetAllocator {
- public:
-  PixelTarget Allocate(int width, int height) noexcept override {
-    stride = static_cast<size_t>(width) + 3;  // a stride wider than the row, as a DIB may have
-    pixels.assign(stride * static_cast<size_t>(height), 0xDEADBEEF);
-    return {pixels.data(), stride};
-  }
-  uint32_t At(const JpegPart& part, int x, int y) const {
-    return pixels[static_cast<size_t>(y) * stride + static_cast<size_t>(part.sourceLeft + x)] & 0xFFFFFF;
-  }
-  std::vector<uint32_t> pixels;
-  size_t stride = 0;
-};
+using test::MemorySource;
+using VectorTarget = test::MemoryTarget;
 
 JpegOutcome Decode(const std::vector<uint8_t>& file, int screenWidth, int screenHeight, VectorTarget& target,
                    JpegPart& part) {

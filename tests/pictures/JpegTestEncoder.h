@@ -4,7 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <string>
 #include <vector>
+
+#include "tests/support/PictureBytes.h"
 
 extern "C" {
 #include <jpeglib.h>
@@ -47,10 +50,8 @@ inline std::vector<uint8_t> EncodeJpeg(const JpegLayout& l, int orientation,
   c.arith_code = l.arithmetic ? TRUE : FALSE;
   jpeg_start_compress(&c, TRUE);
   if (orientation != 1) {
-    // Exif, little-endian TIFF, IFD0 with the one orientation entry.
-    const uint8_t exif[] = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0,
-                            0x12, 0x01, 3, 0, 1, 0, 0, 0, static_cast<uint8_t>(orientation), 0, 0, 0, 0, 0, 0, 0};
-    jpeg_write_marker(&c, JPEG_APP0 + 1, exif, sizeof exif);
+    const std::string exif = ExifOrientation(orientation, false);
+    jpeg_write_marker(&c, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.data()), static_cast<unsigned>(exif.size()));
   }
   std::vector<uint8_t> row(static_cast<size_t>(l.width) * static_cast<size_t>(c.input_components));
   while (c.next_scanline < c.image_height) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "pictures/PictureHeader.h"
+#include "tests/support/PictureBytes.h"
 
 namespace pictavo {
 namespace {
@@ -15,49 +16,15 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using Format = PictureHeader::Format;
 
-void Put16(Bytes& b, size_t at, uint32_t v) {
-  if (b.size() < at + 2) b.resize(at + 2);
-  b[at] = static_cast<uint8_t>(v);
-  b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-void Put32(Bytes& b, size_t at, uint32_t v) {
-  Put16(b, at, v & 0xFFFF);
-  Put16(b, at + 2, v >> 16);
-}
-void PutBe32(Bytes& b, size_t at, uint32_t v) {
-  if (b.size() < at + 4) b.resize(at + 4);
-  for (int k = 0; k < 4; ++k) b[at + k] = static_cast<uint8_t>(v >> (24 - 8 * k));
-}
+using test::Put16;
 
+Bytes AsBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 // A BMP head with an info header of infoSize bytes (12: the core header with 16-bit sizes).
 Bytes Bmp(uint32_t infoSize, int32_t width, int32_t height, uint32_t bitCount, uint32_t compression = 0) {
-  Bytes b{'B', 'M'};
-  Put32(b, 10, 14 + infoSize);
-  Put32(b, 14, infoSize);
-  if (infoSize == 12) {
-    Put16(b, 18, static_cast<uint32_t>(width));
-    Put16(b, 20, static_cast<uint32_t>(height));
-    Put16(b, 22, 1);
-    Put16(b, 24, bitCount);
-  } else {
-    Put32(b, 18, static_cast<uint32_t>(width));
-    Put32(b, 22, static_cast<uint32_t>(height));
-    Put16(b, 26, 1);
-    Put16(b, 28, bitCount);
-    Put32(b, 30, compression);
-    b.resize(14 + infoSize);
-  }
-  return b;
+  return AsBytes(test::Bmp({width, height, bitCount, compression, infoSize}));
 }
-
 Bytes Png(uint32_t width, uint32_t height, uint8_t depth, uint8_t colourType) {
-  Bytes b{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  PutBe32(b, 8, 13);
-  b.insert(b.end(), {'I', 'H', 'D', 'R'});
-  PutBe32(b, 16, width);
-  PutBe32(b, 20, height);
-  b.insert(b.end(), {depth, colourType, 0, 0, 0, 0, 0, 0, 0});
-  return b;
+  return AsBytes(test::PngHead(width, height, depth, colourType));
 }
 
 // A GIF with an optional global colour table of 2^(tableBits+1) entries, one extension of extLength

@@ -7,34 +7,22 @@
 #include <vector>
 
 #include "pictures/RleBitmap.h"
+#include "tests/support/PictureBytes.h"
 
 namespace pictavo {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void Put32(Bytes& b, size_t at, uint32_t v) {
-  for (int k = 0; k < 4; ++k) b[at + k] = static_cast<uint8_t>(v >> (8 * k));
-}
+using test::Put32;
 
-// Palette entry k is colour 0x00RRGGBB = 0x010101 * (k + 1), so that index 0 is not black.
-constexpr uint32_t Colour(int k) { return 0x010101u * static_cast<uint32_t>(k + 1); }
-
+// A run-length bitmap with a full palette (entry k is test::PaletteColour(k)) unless `colours` says less.
 Bytes RleFile(int width, int height, bool fourBit, const Bytes& runs, uint32_t colours = 0) {
-  const size_t paletteSize = colours ? colours : (fourBit ? 16 : 256);
-  Bytes b(14 + 40 + 4 * paletteSize, 0);
-  b[0] = 'B';
-  b[1] = 'M';
-  Put32(b, 10, static_cast<uint32_t>(b.size()));
-  Put32(b, 14, 40);
-  Put32(b, 18, static_cast<uint32_t>(width));
-  Put32(b, 22, static_cast<uint32_t>(height));
-  b[26] = 1;
-  b[28] = fourBit ? 4 : 8;
-  Put32(b, 30, fourBit ? 2 : 1);
-  Put32(b, 46, colours);
-  for (size_t k = 0; k < paletteSize; ++k) Put32(b, 54 + 4 * k, Colour(static_cast<int>(k)));
-  b.insert(b.end(), runs.begin(), runs.end());
+  const uint32_t entries = colours ? colours : (fourBit ? 16 : 256);
+  const std::string file =
+      test::Bmp({width, height, fourBit ? 4u : 8u, fourBit ? 2u : 1u, 40, entries}, std::string(runs.begin(), runs.end()));
+  Bytes b(file.begin(), file.end());
+  Put32(b, 46, colours);  // 0: as many colours as the bit count allows
   return b;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Owned_win.h"
+#include "tests/support/PictureBytes.h"
 
 namespace pictavo::test {
 namespace {
@@ -55,12 +56,8 @@ std::string EncodePicture(PictureFormat format, int width, int height, const std
   std::string bytes(static_cast<const char*>(::GlobalLock(memory)), stat.cbSize.QuadPart);
   ::GlobalUnlock(memory);
   if (format == PictureFormat::Jpeg && orientation != 0) {
-    // APP1 "Exif": an IFD0 holding only the orientation (tag 0x0112, SHORT, one value).
-    const char o = static_cast<char>(std::abs(orientation));
-    const char ii[] = {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 1, 3, 0, 1, 0, 0, 0, o, 0, 0, 0, 0, 0, 0, 0};
-    const char mm[] = {'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 1, 0x12, 0, 3, 0, 0, 0, 1, 0, o, 0, 0, 0, 0, 0, 0};
-    bytes.insert(2, std::string(orientation > 0 ? ii : mm, sizeof ii));
-    bytes.insert(2, std::string("\xFF\xE1\0\x22" "Exif\0\0", 10));
+    const std::string exif = ExifOrientation(std::abs(orientation), orientation < 0);
+    bytes.insert(2, std::string("\xFF\xE1\0", 3) + static_cast<char>(exif.size() + 2) + exif);
   }
   return bytes;
 }

@@ -129,14 +129,7 @@ TEST_F(ShowEndToEnd, LargerPictureCutEquallyOnAllSides) {
   End(L"e2e-large", test::Click);
 }
 
-// The X server's pointer moved by xdotool, as a user's mouse moves it: the input reaches the show the way a
-// real move does. False when xdotool could not be run.
-bool XMovePointer(int x, int y) {
-  // Wine's start runs a Unix program given by its Unix path.
-  test::ChildProcess xdotool(L"C:\\windows\\system32\\start.exe",
-                             L"/wait /unix /usr/bin/xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y));
-  return xdotool.WaitForExit(5000) && xdotool.ExitCode() == 0u;
-}
+bool XMovePointer(int x, int y) { return test::Xdotool(L"mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y)); }
 
 // Catches: moves over a photo that covers the whole screen, or over the missing-file text, ignored (the show
 // could then never be ended by the mouse); a picture or text changing under a pointer at rest ending it.

@@ -17,13 +17,9 @@ using test::Screenshot;
 
 constexpr RECT kPrimary{0, 0, 1024, 768}, kSecondary{1024, 0, 1824, 600};
 
-// A Unix program run to its end (Wine's start runs one by its Unix path); false when it failed.
-bool RunUnix(const std::wstring& commandLine) {
-  test::ChildProcess program(L"C:\\windows\\system32\\start.exe", L"/wait /unix " + commandLine);
-  return program.WaitForExit(10000) && program.ExitCode() == 0u;
-}
+using test::RunUnix;
 bool XPointer(int x, int y, const wchar_t* then = L"") {
-  return RunUnix(L"/usr/bin/xdotool mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) + then);
+  return test::Xdotool(L"mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y) + then);
 }
 
 // The ink of a monitor's screenshot is exactly a centred rectangle of one colour.

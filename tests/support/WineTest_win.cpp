@@ -81,9 +81,9 @@ bool TempDir::Exists(std::wstring_view name) const {
   return ::GetFileAttributesW(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool Xdotool(const std::wstring& arguments) {
-  ChildProcess xdotool(L"C:\\windows\\system32\\start.exe", L"/wait /unix /usr/bin/xdotool " + arguments);
-  return xdotool.WaitForExit(5000) && xdotool.ExitCode() == 0u;
+bool RunUnix(const std::wstring& commandLine) {
+  ChildProcess program(L"C:\\windows\\system32\\start.exe", L"/wait /unix " + commandLine);
+  return program.WaitForExit(10000) && program.ExitCode() == 0u;
 }
 
 ScopedSettings::ScopedSettings() { Clear(); }

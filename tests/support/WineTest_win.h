@@ -81,9 +81,11 @@ class ChildProcess {
   DWORD startError_ = 0;
 };
 
-// Real input through the X server, as a user's mouse and keyboard give it: xdotool with these arguments
-// ("mousemove 10 20 click 1"); false when it could not be run or failed.
-bool Xdotool(const std::wstring& arguments);
+// A Unix program run to its end by its Unix path ("/usr/bin/xrandr --output DUMMY1 --off"), as Wine's
+// start runs one; false when it could not be run or failed. Xdotool gives real input through the X
+// server, as a user's mouse and keyboard give it ("mousemove 10 20 click 1").
+bool RunUnix(const std::wstring& commandLine);
+inline bool Xdotool(const std::wstring& arguments) { return RunUnix(L"/usr/bin/xdotool " + arguments); }
 
 // A visible top-level window with this class (nullptr: any) and title (nullptr: any),
 // belonging to the process `processId` (0: any), or nullptr after the time-out.
