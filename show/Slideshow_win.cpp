@@ -373,7 +373,7 @@ void frmMain::ShowFiles(std::vector<Assignment> assignments) {
     MonitorView& view = monitors_[a->monitor];
     a->outcome = DecodeVisiblePartOwn(a->path, view.screen.width, view.screen.height, view.picture);
   };
-  std::vector<std::thread> workers;
+  std::vector<std::jthread> workers;  // joined however this function is left
   for (size_t i = 1; i < decode.size(); ++i) {
     try {
       workers.emplace_back(decodeOwn, decode[i]);
@@ -382,7 +382,7 @@ void frmMain::ShowFiles(std::vector<Assignment> assignments) {
     }
   }
   if (!decode.empty()) decodeOwn(decode.front());
-  for (std::thread& worker : workers) worker.join();
+  for (std::jthread& worker : workers) worker.join();
 
   for (Assignment& a : assignments) {
     MonitorView& view = monitors_[a.monitor];
