@@ -97,7 +97,6 @@ TEST_F(EditorTest, CreateModeLayoutAndWhatOkRefuses) {
         EXPECT_EQ(::SendDlgItemMessageW(dialog, chkCopy, BM_GETCHECK, 0, 0), BST_CHECKED);
         EXPECT_TRUE(::GetWindowLongPtrW(::GetDlgItem(dialog, lstFiles), GWL_STYLE) & LBS_EXTENDEDSEL);
         EXPECT_EQ(TextOf(dialog, btnCopyright), "\u00A9");
-        test::SaveShot("editor-create", kDpi);
         for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {  // as the modal loop hands them to the dialog manager
           MSG m{::GetFocus(), WM_KEYDOWN, key, 1, 0, {}};
           ::IsDialogMessageW(dialog, &m);
@@ -159,7 +158,6 @@ TEST_F(EditorTest, EditModeRoundTrip) {
     EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog, txtCopyright));
     Type(dialog, txtName, "Summer");
     ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    test::SaveShot("editor-edit", kDpi);
     Click(dialog, btnSave);
   }});
   ShowCollectionEditor(owner.hwnd, "C:\\", 0, picker);
@@ -293,7 +291,6 @@ TEST_F(EditorTest, TheRealFileOpenDialog) {
   PickThenAccept picker;
   const Step pickThree = [&](HWND dialog) {
     EXPECT_EQ(TextOf(dialog), "Add Image Files");
-    test::SaveShot("editor-file-open", kDpi);
     ::SetWindowTextW(FileNameBox(dialog), L"\"One.jpg\" \"two.JFIF\" \"\u65E5\u672C.jpg\"");
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
   };

@@ -94,7 +94,6 @@ TEST(SetupDialog, ShowsTheStoredSettingsAndOkStoresEveryChoice) {
     EXPECT_FALSE(::IsDlgButtonChecked(dialog, setup::chkUseAll));
     EXPECT_EQ(TextOf(dialog, setup::txtDir), p.Dir());
     EXPECT_EQ(RowsOf(dialog), "Trips - own photos+ Work- ");
-    test::SaveShot("setup", kDpi);
 
     ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);  // Enter and Escape, as the dialog manager hands them on
     ::SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -270,7 +269,6 @@ TEST(Browser, OpensTheNearestDirectoryAndOkYieldsTheOpenOneInUpperCase) {
     HWND list = ::GetDlgItem(dialog, browse::dir1);
     const int open = static_cast<int>(::SendMessageW(list, LB_GETCURSEL, 0, 0));
     EXPECT_EQ(RowOf(list, dir.Utf8().substr(dir.Utf8().rfind('\\') + 1)), open);
-    test::SaveShot("browse", kDpi);
     ::SendMessageW(list, LB_SETCURSEL, RowOf(list, "Slides"), 0);
     ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(browse::dir1, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
     EXPECT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), open + 2);  // Other is gone, Slides has no subdirectory

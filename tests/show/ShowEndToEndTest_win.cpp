@@ -51,8 +51,7 @@ class ShowEndToEnd : public ::testing::Test {
     return shot;
   }
   // Ends the running show with real input and expects it gone without an error.
-  void End(const wchar_t* shotName, const std::function<void()>& input) {
-    test::SaveScreenshotIfAsked(shotName);
+  void End(const std::function<void()>& input) {
     EXPECT_TRUE(show_->running()) << "the show ended by itself";
     input();
     EXPECT_TRUE(show_->WaitForExit(5000)) << "the input did not end the show";
@@ -88,13 +87,13 @@ TEST_F(ShowEndToEnd, CentredTextsForMissingAndUndecodableFilesBlackWithNothingTo
     int white = 0;
     for (int x = ink.left; x < ink.right; ++x) white += s.At(x, (ink.top + ink.bottom) / 2) == 0xFFFFFF;
     EXPECT_GT(white, 0) << file << ": the text is not white";
-    End(L"e2e-text", [] { test::SendKey('A'); });
+    End([] { test::SendKey('A'); });
   }
   Collection(L"One", false, {"broken.jpg"});  // nothing to play
   Start([](const Screenshot& s) { return s.BoundsOfNot(0).right == 0; });
   ::Sleep(1500);
   EXPECT_EQ(Screenshot::Capture().BoundsOfNot(0).right, 0) << "something drawn with nothing to play";
-  End(L"e2e-black", test::Click);
+  End(test::Click);
 }
 
 // Catches: the splash beside the program not shown, not centred, ended early or not followed by the
@@ -113,7 +112,7 @@ TEST_F(ShowEndToEnd, SplashThenThePictureCentredWithABlackBorder) {
   EXPECT_GT(::GetTickCount64() - start, 3000u) << "the splash ended early";
   EXPECT_TRUE(p.AllOf(left, top, left + 333, top + 221, 0x2080F0));
   ExpectInk(p, left, top, 333, 221);
-  End(L"e2e-picture", [] { test::SendKey(VK_SHIFT); });
+  End([] { test::SendKey(VK_SHIFT); });
 }
 
 // Catches: a picture larger than the screen scaled or cut unequally: the offsets are (screen - picture) / 2
@@ -126,7 +125,7 @@ TEST_F(ShowEndToEnd, LargerPictureCutEquallyOnAllSides) {
   EXPECT_EQ(s.At(0, 0), rgb(100, 50));
   EXPECT_EQ(s.At(screenW_ / 2, screenH_ / 2), rgb(100 + screenW_ / 2, 50 + screenH_ / 2));
   EXPECT_EQ(s.At(screenW_ - 1, screenH_ - 1), rgb(99 + screenW_, 49 + screenH_));
-  End(L"e2e-large", test::Click);
+  End(test::Click);
 }
 
 bool XMovePointer(int x, int y) { return test::Xdotool(L"mousemove " + std::to_wstring(x) + L" " + std::to_wstring(y)); }
@@ -142,7 +141,7 @@ TEST_F(ShowEndToEnd, PointerMovedOverThePhotoOrTheTextEndsTheShow) {
     Start([&](const Screenshot& s) { return s.BoundsOfNot(0).right > 0; });
     ::Sleep(2500);  // two changes or more under the pointer at rest
     EXPECT_TRUE(show_->running()) << file << ": the show ended under a pointer at rest";
-    End(L"e2e-pointer", [&] { XMovePointer(screenW_ / 2 + 3, screenH_ / 2 + 2); });
+    End([&] { XMovePointer(screenW_ / 2 + 3, screenH_ / 2 + 2); });
   }
 }
 

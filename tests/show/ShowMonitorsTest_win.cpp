@@ -72,7 +72,6 @@ class ShowMonitors : public ::testing::Test {
 // drawn where no monitor is, and a click on the secondary monitor not ending the show.
 TEST_F(ShowMonitors, EachMonitorShowsItsOwnPictureCentredAndAClickThereEnds) {
   ASSERT_NO_FATAL_FAILURE(Start("a.bmp^a\r\nb.bmp^b\r\n", 500, 400));
-  test::SaveScreenshotIfAsked(L"monitors-pictures");
   ExpectPicture(kPrimary, 333, 221, 0x2080F0);
   ExpectPicture(kSecondary, 201, 151, 0x00FF00);
   EXPECT_EQ(Screenshot::Capture({1024, 600, 1824, 768}).BoundsOfNot(0).right, 0) << "drawn outside the monitors";

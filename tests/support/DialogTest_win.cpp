@@ -90,8 +90,6 @@ PixelRect RectOf(HWND window, HWND parent) {
   return {r.left, r.top, r.right, r.bottom};
 }
 
-void SaveShot(const std::string& what, int32_t dpi) { SaveScreenshotIfAsked(Widen(what + "-" + std::to_string(dpi))); }
-
 void ExpectLayout(HWND dialog, const FormSpec& spec, int32_t dpi) {
   RECT client{};
   ::GetClientRect(dialog, &client);

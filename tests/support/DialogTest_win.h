@@ -46,8 +46,6 @@ bool Enabled(HWND dialog, int id);
 HWND FileNameBox(HWND dialog);
 // A window's outer rectangle on the screen, or in the client area of `parent`.
 PixelRect RectOf(HWND window, HWND parent = nullptr);
-// Saves a screenshot named what-DPI when PICTAVO_SCREENSHOTS asks for one.
-void SaveShot(const std::string& what, int32_t dpi);
 
 // Every control where the twips table puts it at the DPI, in the table's font, its text not clipped;
 // the client area of the designed size.

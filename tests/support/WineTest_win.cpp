@@ -277,23 +277,4 @@ RECT Screenshot::BoundsOfNot(uint32_t background) const {
   return r;
 }
 
-bool Screenshot::SaveBmp(const std::wstring& path) const {
-  BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  const DWORD pixelBytes = static_cast<DWORD>(pixels_.size() * sizeof(uint32_t));
-  const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof header;
-  BITMAPFILEHEADER file{0x4D42, offset + pixelBytes, 0, 0, offset};
-  UniqueFile out(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD written = 0;
-  return out && ::WriteFile(out.get(), &file, sizeof file, &written, nullptr) &&
-         ::WriteFile(out.get(), &header, sizeof header, &written, nullptr) &&
-         ::WriteFile(out.get(), pixels_.data(), pixelBytes, &written, nullptr);
-}
-
-void SaveScreenshotIfAsked(std::wstring_view name) {
-  wchar_t dir[MAX_PATH] = {};
-  if (::GetEnvironmentVariableW(L"PICTAVO_SCREENSHOTS", dir, MAX_PATH) == 0) return;
-  ::Sleep(300);  // let the last paint reach the screen
-  Screenshot::Capture().SaveBmp(std::wstring(dir) + L"\\" + std::wstring(name) + L".bmp");
-}
-
 }  // namespace pictavo::test

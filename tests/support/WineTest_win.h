@@ -110,18 +110,12 @@ class Screenshot {
   bool AllOf(int left, int top, int right, int bottom, uint32_t rgb) const;
   // The bounding box of the pixels that are not `background`; empty when there are none.
   RECT BoundsOfNot(uint32_t background) const;
-  // Saves as a 32-bit BMP, for a person to look at.
-  bool SaveBmp(const std::wstring& path) const;
 
  private:
   int width_ = 0;
   int height_ = 0;
   std::vector<uint32_t> pixels_;
 };
-
-// With PICTAVO_SCREENSHOTS set to a directory, saves the screen there as NAME.bmp, so that a
-// person can look at what a test saw.
-void SaveScreenshotIfAsked(std::wstring_view name);
 
 // Sleeps in small steps until the predicate holds or the time is up; answers the predicate.
 template <typename Pred>
