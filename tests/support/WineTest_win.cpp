@@ -1,33 +1,15 @@
 #include "tests/support/WineTest_win.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 #include "app/Registry_win.h"
 #include "platform/Text_win.h"
 
 namespace pictavo::test {
+namespace fs = std::filesystem;
 namespace {
-
-void RemoveTree(const std::wstring& dir) {
-  WIN32_FIND_DATAW data{};
-  UniqueFind find(::FindFirstFileW((dir + L"\\*").c_str(), &data));
-  if (find) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring full = dir + L"\\" + name;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(full);
-      } else {
-        ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW(full.c_str());
-      }
-    } while (::FindNextFileW(find.get(), &data));
-  }
-  find.reset();
-  ::SetFileAttributesW(dir.c_str(), FILE_ATTRIBUTE_NORMAL);
-  ::RemoveDirectoryW(dir.c_str());
-}
 
 // A path of the build tree as the test sees it: under Wine a Linux path lies on drive Z:.
 std::wstring LinuxToWindowsPath(std::string_view linuxPath) {
@@ -41,40 +23,34 @@ std::wstring LinuxToWindowsPath(std::string_view linuxPath) {
 }  // namespace
 
 TempDir::TempDir() {
-  wchar_t base[MAX_PATH + 1] = {};
-  ::GetTempPathW(MAX_PATH, base);
   static unsigned counter = 0;
-  for (;;) {
-    path_ = std::wstring(base) + L"pictavo-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-            std::to_wstring(++counter);
-    if (::CreateDirectoryW(path_.c_str(), nullptr)) break;
-    if (::GetLastError() != ERROR_ALREADY_EXISTS) break;
-  }
+  std::error_code error;
+  do {
+    path_ = (fs::temp_directory_path(error) / ("pictavo-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                                                std::to_string(++counter))).wstring();
+  } while (!fs::create_directory(path_, error) && !error);
 }
 
-TempDir::~TempDir() { RemoveTree(path_); }
+// Read-only files are made writable first: the tests leave some behind on purpose.
+TempDir::~TempDir() {
+  std::error_code error;
+  for (const auto& entry : fs::recursive_directory_iterator(path_, error))
+    fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, error);
+  fs::remove_all(path_, error);
+}
 
 std::string TempDir::Utf8() const { return Narrow(path_); }
 
 void TempDir::Write(std::wstring_view name, std::string_view bytes) const {
-  UniqueFile file(::CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-  if (!file) return;
-  DWORD written = 0;
-  ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  std::ofstream(fs::path(File(name)), std::ios::binary) << bytes;
 }
 
 std::optional<std::string> TempDir::Read(std::wstring_view name) const { return ReadFileBytes(File(name)); }
 
 std::optional<std::string> ReadFileBytes(const std::wstring& path) {
-  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::nullopt;
-  std::string bytes;
-  char buffer[65536];
-  DWORD got = 0;
-  while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  return bytes;
+  std::ifstream in(fs::path(path), std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 bool TempDir::Exists(std::wstring_view name) const {
@@ -144,58 +120,33 @@ void ChildProcess::Kill() {
   }
 }
 
-namespace {
-
-struct WindowQuery {
-  const wchar_t* className;
-  const wchar_t* title;
-  DWORD processId;
+std::vector<HWND> VisibleWindowsOf(DWORD processId) {
   std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
-  auto* q = reinterpret_cast<WindowQuery*>(param);
-  if (!::IsWindowVisible(hwnd)) return TRUE;
-  if (q->processId != 0) {
+  for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, nullptr, nullptr)) != nullptr;) {
     DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != q->processId) return TRUE;
+    ::GetWindowThreadProcessId(w, &pid);
+    if (::IsWindowVisible(w) && (processId == 0 || pid == processId)) found.push_back(w);
   }
-  if (q->className) {
-    wchar_t cls[256] = {};
-    ::GetClassNameW(hwnd, cls, 256);
-    if (wcscmp(cls, q->className) != 0) return TRUE;
-  }
-  if (q->title && WindowText(hwnd) != q->title) return TRUE;
-  q->found.push_back(hwnd);
-  return TRUE;
+  return found;
 }
-
-}  // namespace
 
 HWND WaitForVisibleWindow(const wchar_t* className, const wchar_t* title, DWORD timeoutMs, DWORD processId) {
   HWND result = nullptr;
   WaitUntil(
       [&] {
-        WindowQuery q{className, title, processId, {}};
-        ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&q));
-        result = q.found.empty() ? nullptr : q.found.front();
-        return result != nullptr;
+        for (HWND w : VisibleWindowsOf(processId)) {
+          wchar_t cls[256] = {};
+          ::GetClassNameW(w, cls, 256);
+          if ((!className || wcscmp(cls, className) == 0) && (!title || WindowText(w) == title)) return result = w, true;
+        }
+        return false;
       },
       timeoutMs);
   return result;
 }
 
-std::vector<HWND> VisibleWindowsOf(DWORD processId) {
-  WindowQuery q{nullptr, nullptr, processId, {}};
-  ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&q));
-  return q.found;
-}
-
 std::wstring WindowText(HWND hwnd) {
-  DWORD_PTR length = 0;
-  if (!::SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) return {};
-  std::wstring text(length + 1, L'\0');
+  std::wstring text(4096, L'\0');
   DWORD_PTR got = 0;
   ::SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 2000,
                         &got);
@@ -203,26 +154,9 @@ std::wstring WindowText(HWND hwnd) {
   return text;
 }
 
-namespace {
-
-struct ChildSearch {
-  std::wstring_view text;
-  HWND found;
-};
-
-BOOL CALLBACK MatchChildText(HWND child, LPARAM param) {
-  auto* s = reinterpret_cast<ChildSearch*>(param);
-  if (WindowText(child) != s->text) return TRUE;
-  s->found = child;
-  return FALSE;
-}
-
-}  // namespace
-
+// Direct children only, which is where the program's dialogs put their controls.
 HWND FindChildByText(HWND parent, std::wstring_view text) {
-  ChildSearch search{text, nullptr};
-  ::EnumChildWindows(parent, MatchChildText, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return ::FindWindowExW(parent, nullptr, nullptr, std::wstring(text).c_str());
 }
 
 Screenshot Screenshot::Capture() {
