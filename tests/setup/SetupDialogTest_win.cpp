@@ -20,7 +20,6 @@
 #include "setup/SetupForms.h"
 #include "setup/Setup_win.h"
 #include "tests/support/DialogTest_win.h"
-#include "tests/support/PictureBytes.h"
 #include "tests/support/WineTest_win.h"
 #include "ui/MessageCatalogue.h"
 
@@ -288,8 +287,9 @@ TEST(Browser, OpensTheNearestDirectoryAndOkYieldsTheOpenOneInUpperCase) {
 // The first use, on a machine where nothing is stored and the images directory does not exist yet.
 // Catches "/C" not opening with the -102 notice, the second click of a double click on the editor's
 // Cancel pressing the settings dialog's Cancel beneath it, a picture from another folder not copied
-// because the images directory is not there yet, OK not writing the collection the editor handed back,
-// the program staying after the dialog closes, and the show then not playing the picture.
+// because the images directory is not there yet, OK not writing the collection the editor handed back or
+// the directory, and the program staying after the dialog closes. (The show plays such a directory in
+// its own end-to-end test.)
 TEST(ConfigureSwitch, FirstUseMakesACollectionThatTheShowPlays) {
   test::ScopedSettings nothingStored;
   const std::wstring imagesDir = L"C:\\PICTAVO";
@@ -299,13 +299,9 @@ TEST(ConfigureSwitch, FirstUseMakesACollectionThatTheShowPlays) {
   };
   clear();
   ASSERT_EQ(::GetFileAttributesW(imagesDir.c_str()), INVALID_FILE_ATTRIBUTES);
-  test::TempDir photos, programDir;
-  photos.Write(L"Beach.BMP", test::SolidBmp(64, 48, 0xFF0000));
-  // A copy of the program without the splash picture beside it, so that the show starts with the photo.
-  const std::wstring program = programDir.File(L"Pictavo.scr");
-  ASSERT_TRUE(::CopyFileW(test::ProgramPath().c_str(), program.c_str(), FALSE));
-
-  std::optional<test::ChildProcess> configure(std::in_place, program, L"/c:1234");
+  test::TempDir photos;
+  photos.Write(L"Beach.BMP", "a photo");
+  std::optional<test::ChildProcess> configure(std::in_place, test::ProgramPath(), L"/c:1234");
   const auto window = [&](const wchar_t* title) {
     HWND found = test::WaitForVisibleWindow(L"#32770", title, 15000, configure->id());
     EXPECT_NE(found, nullptr) << Narrow(title);
@@ -352,13 +348,7 @@ TEST(ConfigureSwitch, FirstUseMakesACollectionThatTheShowPlays) {
   EXPECT_EQ(nothingStored.Get(L"ImagesDir"), imagesDir);
   const std::string file = test::ReadFileBytes(imagesDir + L"\\Trip.IC1").value_or("");
   EXPECT_NE(file.find("beach.bmp^Trip 1\r\n"), std::string::npos) << file;
-
-  test::ChildProcess show(program, L"/S");
-  EXPECT_TRUE(test::WaitUntil([] {
-    const test::Screenshot shot = test::Screenshot::Capture();
-    return shot.At(shot.width() / 2, shot.height() / 2) == 0xFF0000u;
-  }, 15000)) << "the show did not play the photo";
-  show.Kill();
+  EXPECT_EQ(test::ReadFileBytes(imagesDir + L"\\beach.bmp"), "a photo");
   clear();
 }
 
