@@ -14,36 +14,30 @@ namespace {
 using Names = std::vector<std::string>;
 const auto kYes = [](const std::string&) { return true; };
 
-// The list as rows of (text, tick) and a current row.
-class FakeRows final : public CollectionRows {
- public:
-  int Count() const override { return static_cast<int>(rows.size()); }
-  void Clear() override { rows.clear(), current = -1; }
-  void Insert(int r, std::string_view text, bool ticked) override { rows.insert(rows.begin() + r, {std::string(text), ticked}); }
-  void Remove(int row) override {
-    rows.erase(rows.begin() + row);
-    if (current >= Count()) current = -1;  // as a list control loses its focused row
-  }
-  bool Ticked(int row) const override { return rows[static_cast<size_t>(row)].second; }
-  int Current() const override { return current; }
-  void SetCurrent(int row) override { current = row; }
-
-  std::vector<std::pair<std::string, bool>> rows;
-  int current = -1;
-};
-
-// A table with one collection per letter of `names`, each read from LETTER.IC1, and its list.
-struct Dialog {
+// A table with one collection per letter of `names`, each read from LETTER.IC1, and its list as rows of
+// (text, tick) with a current row.
+struct Dialog final : CollectionRows {
   std::vector<CollectionInfo> slots = std::vector<CollectionInfo>(kCollectionSlots);  // too big for the stack
   int16_t count = 0;
-  FakeRows rows;
+  std::vector<std::pair<std::string, bool>> list;
+  int current = -1;
   CollectionInfo exchange;
+  int Count() const override { return static_cast<int>(list.size()); }
+  void Clear() override { list.clear(), current = -1; }
+  void Insert(int r, std::string_view text, bool ticked) override { list.insert(list.begin() + r, {std::string(text), ticked}); }
+  void Remove(int row) override {
+    list.erase(list.begin() + row);
+    if (current >= Count()) current = -1;  // as a list control loses its focused row
+  }
+  bool Ticked(int row) const override { return list[static_cast<size_t>(row)].second; }
+  int Current() const override { return current; }
+  void SetCurrent(int row) override { current = row; }
   explicit Dialog(std::string_view names = "") {
     for (char n : names) {
       CollectionInfo& c = slots[static_cast<size_t>(count++)];
       c.Name = std::string(1, n), c.FileName = c.Name + ".IC1";
     }
-    BuildCollectionList(Table(), rows);
+    BuildCollectionList(Table(), *this);
   }
   TableRef Table() { return {slots, count}; }
   // "slot names|row texts, each followed by + when ticked|current row"
@@ -51,8 +45,8 @@ struct Dialog {
     std::string state;
     for (int i = 0; i < count; ++i) state += slots[static_cast<size_t>(i)].Name + " ";
     state += "|";
-    for (const auto& [text, ticked] : rows.rows) state += text + (ticked ? "+ " : " ");
-    return state + "|" + std::to_string(rows.current);
+    for (const auto& [text, ticked] : list) state += text + (ticked ? "+ " : " ");
+    return state + "|" + std::to_string(current);
   }
 };
 
@@ -71,15 +65,15 @@ TEST(CollectionList, CreateAppendsATickedRowUnlessCancelledOrFull) {
   Dialog d("AB");
   d.exchange.Name = "Old", d.exchange.FileName = "Old.IC1", d.exchange.Kept.info = "note\r\n";
   int opened = -2;
-  EXPECT_EQ(CreateCollection(d.Table(), d.rows, d.exchange, [&](int slot) { opened = slot; }), ListChange::Cancelled);
+  EXPECT_EQ(CreateCollection(d.Table(), d, d.exchange, [&](int slot) { opened = slot; }), ListChange::Cancelled);
   EXPECT_EQ(opened, -1);
   EXPECT_EQ(d.State(), "A B |A B |0");
   const auto editor = [&](int) { d.exchange.Name = "New", d.exchange.Copyright = "me", d.exchange.Comment = "c"; };
-  EXPECT_EQ(CreateCollection(d.Table(), d.rows, d.exchange, editor), ListChange::Done);
+  EXPECT_EQ(CreateCollection(d.Table(), d, d.exchange, editor), ListChange::Done);
   EXPECT_EQ(d.State(), "A B New |A B New - me+ |2");
   EXPECT_TRUE(d.slots[2].FileName.empty() && d.slots[2].Kept.empty());
   d.count = kCollectionSlots;
-  EXPECT_EQ(CreateCollection(d.Table(), d.rows, d.exchange, [](int) { ADD_FAILURE() << "editor opened"; }),
+  EXPECT_EQ(CreateCollection(d.Table(), d, d.exchange, [](int) { ADD_FAILURE() << "editor opened"; }),
             ListChange::TableFull);
   EXPECT_EQ(d.count, kCollectionSlots);
 }
@@ -91,9 +85,9 @@ TEST(CollectionList, EditKeepsTheRowsPlaceAndCancelKeepsTheSlot) {
   Dialog d("ABCDE");
   d.slots[2].Kept.info = "note\r\n";
   d.slots[2].Images[0].File = "a.jpg", d.slots[2].ImageCount = 1;
-  d.rows.SetCurrent(2);
+  d.SetCurrent(2);
   int opened = -2;
-  EXPECT_EQ(EditCollection(d.Table(), d.rows, d.exchange,
+  EXPECT_EQ(EditCollection(d.Table(), d, d.exchange,
                            [&](int slot) { opened = slot, d.exchange.Comment = "changed", d.exchange.Name.clear(); }),
             ListChange::Cancelled);
   EXPECT_EQ(opened, 2);
@@ -105,12 +99,12 @@ TEST(CollectionList, EditKeepsTheRowsPlaceAndCancelKeepsTheSlot) {
               "C|a.jpg|stale.jpg|note\r\n");
     d.exchange.Name = "Renamed", d.exchange.Copyright = "me";
   };
-  EXPECT_EQ(EditCollection(d.Table(), d.rows, d.exchange, editor), ListChange::Done);
+  EXPECT_EQ(EditCollection(d.Table(), d, d.exchange, editor), ListChange::Done);
   EXPECT_EQ(d.State(), "A B Renamed D E |A B Renamed - me+ D E |2");
   // The file it was read from stays, for a later delete or save.
   EXPECT_EQ(d.slots[2].FileName + "|" + d.slots[2].Kept.info, "C.IC1|note\r\n");
-  d.rows.SetCurrent(-1);
-  EXPECT_EQ(EditCollection(d.Table(), d.rows, d.exchange, [](int) { ADD_FAILURE() << "editor opened"; }),
+  d.SetCurrent(-1);
+  EXPECT_EQ(EditCollection(d.Table(), d, d.exchange, [](int) { ADD_FAILURE() << "editor opened"; }),
             ListChange::NoRow);
 }
 
@@ -123,7 +117,7 @@ struct DeleteSetup {
   DeleteSetup() {
     for (const char* name : {"A.IC1", "B.IC1", "C.IC1", "B.IC1.bak"}) fs.Add(std::string("C:\\P\\") + name, name);
     for (const char* name : {"A.IC1", "B.IC1", "C.IC1", "?.IC1"}) scan.Record(name, fs.StampOf(std::string("C:\\P\\") + name), fs);
-    d.rows.SetCurrent(1);
+    d.SetCurrent(1);
   }
 };
 
@@ -149,7 +143,7 @@ TEST(CollectionList, DeleteRemovesTheRowTheSlotAndOnlyTheFileTheScanReadForIt) {
     s.scan.fileNames.push_back("?.IC1");
     s.d.slots[0].FileName = row.otherSlotFile;
     s.d.slots[1].FileName = row.fileName;
-    EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), kYes), ListChange::Done);
+    EXPECT_EQ(DeleteCollection(s.d.Table(), s.d, s.Where(), kYes), ListChange::Done);
     EXPECT_EQ(!s.fs.Find("C:\\P\\B.IC1"), row.removesB);
     EXPECT_EQ(s.fs.entries.size(), row.removesB ? 3u : 4u);  // B.IC1.bak among those that stay
     EXPECT_EQ(s.scan.fileNames,
@@ -167,26 +161,26 @@ TEST(CollectionList, DeleteAsksFirstAndKeepsTheCollectionWhenItsFileStays) {
   DeleteSetup s;
   s.d.slots[1].Copyright = "me";
   std::string asked;
-  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), [&](const std::string& q) { return asked = q, false; }),
+  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d, s.Where(), [&](const std::string& q) { return asked = q, false; }),
             ListChange::Cancelled);
   EXPECT_EQ(asked, "Are you sure you want to delete the collection 'B - me");
   s.fs.failRemoves = true;
-  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), kYes), ListChange::FileNotRemoved);
+  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d, s.Where(), kYes), ListChange::FileNotRemoved);
   s.fs.failRemoves = false;
   s.fs.Add("C:\\P\\B.IC1", "written since");
-  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), kYes), ListChange::FileChanged);
+  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d, s.Where(), kYes), ListChange::FileChanged);
   EXPECT_EQ(s.d.State(), "A B C |A B C |1");
   EXPECT_EQ(s.fs.Bytes("C:\\P\\B.IC1"), "written since");
-  s.d.rows.SetCurrent(2);
-  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), kYes), ListChange::Done);
+  s.d.SetCurrent(2);
+  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d, s.Where(), kYes), ListChange::Done);
   EXPECT_EQ(s.d.State(), "A B |A B |1");
 
   const auto asks = [](const std::string&) { return ADD_FAILURE() << "asked", true; };
-  s.d.rows.SetCurrent(-1);
-  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), asks), ListChange::NoRow);
+  s.d.SetCurrent(-1);
+  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d, s.Where(), asks), ListChange::NoRow);
   Dialog empty;
-  empty.rows.SetCurrent(0);
-  EXPECT_EQ(DeleteCollection(empty.Table(), empty.rows, s.Where(), asks), ListChange::NoRow);
+  empty.SetCurrent(0);
+  EXPECT_EQ(DeleteCollection(empty.Table(), empty, s.Where(), asks), ListChange::NoRow);
 }
 
 // Catches a trailing separator kept, a case-only change rescanning, and a file, a pattern or an empty
