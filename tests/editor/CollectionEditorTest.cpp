@@ -32,10 +32,7 @@ TEST(ParsePickResult, OneFileAListAndNothing) {
   };
   for (const auto& row : rows) {
     const PickedFiles picked = ParsePickResult(row.result);
-    EXPECT_EQ(picked.names, row.names) << row.result;
-    if (!row.names.empty()) {
-      EXPECT_EQ(picked.directory, row.directory) << row.result;
-    }
+    EXPECT_EQ(std::pair(row.names.empty() ? "" : picked.directory, picked.names), std::pair(row.directory, row.names));
   }
 }
 
@@ -175,8 +172,7 @@ TEST(InsertCopyrightSign, AtTheCaretWithTheCaretAfterIt) {
   };
   for (const auto& row : rows) {
     const TextWithCaret r = InsertCopyrightSign(row.text, row.caret);
-    EXPECT_EQ(r.text, row.after);
-    EXPECT_EQ(r.caret, row.caretAfter);
+    EXPECT_EQ(std::pair(r.text, r.caret), std::pair(row.after, row.caretAfter));
   }
 }
 

@@ -2,7 +2,6 @@
 // collection list operations with a fake editor and question, and the directory browser's rows.
 #include <gtest/gtest.h>
 
-#include <ranges>
 
 #include "setup/CollectionList.h"
 #include "setup/DirectoryBrowser.h"
@@ -15,44 +14,40 @@ namespace {
 using Names = std::vector<std::string>;
 const auto kYes = [](const std::string&) { return true; };
 
-// The list as rows of (text, tick) and a current row.
-class FakeRows final : public CollectionRows {
- public:
-  int Count() const override { return static_cast<int>(rows.size()); }
-  void Clear() override { rows.clear(), current = -1; }
-  void Insert(int r, std::string_view text, bool ticked) override { rows.insert(rows.begin() + r, {std::string(text), ticked}); }
-  void Remove(int row) override {
-    rows.erase(rows.begin() + row);
-    if (current >= Count()) current = -1;  // as a list control loses its focused row
-  }
-  bool Ticked(int row) const override { return rows[static_cast<size_t>(row)].second; }
-  int Current() const override { return current; }
-  void SetCurrent(int row) override { current = row; }
-
-  std::vector<std::pair<std::string, bool>> rows;
-  int current = -1;
-};
-
-// A table with one collection per letter of `names`, each read from LETTER.IC1, and its list.
-struct Dialog {
+// A table with one collection per letter of `names`, each read from LETTER.IC1, and its list as rows of
+// (text, tick) with a current row.
+struct Dialog final : CollectionRows {
   std::vector<CollectionInfo> slots = std::vector<CollectionInfo>(kCollectionSlots);  // too big for the stack
   int16_t count = 0;
-  FakeRows rows;
+  std::vector<std::pair<std::string, bool>> list;
+  int current = -1;
   CollectionInfo exchange;
+  int Count() const override { return static_cast<int>(list.size()); }
+  void Clear() override { list.clear(), current = -1; }
+  void Insert(int r, std::string_view text, bool ticked) override { list.insert(list.begin() + r, {std::string(text), ticked}); }
+  void Remove(int row) override {
+    list.erase(list.begin() + row);
+    if (current >= Count()) current = -1;  // as a list control loses its focused row
+  }
+  bool Ticked(int row) const override { return list[static_cast<size_t>(row)].second; }
+  int Current() const override { return current; }
+  void SetCurrent(int row) override { current = row; }
   explicit Dialog(std::string_view names = "") {
     for (char n : names) {
       CollectionInfo& c = slots[static_cast<size_t>(count++)];
       c.Name = std::string(1, n), c.FileName = c.Name + ".IC1";
     }
-    BuildCollectionList(Table(), rows);
+    BuildCollectionList(Table(), *this);
   }
   TableRef Table() { return {slots, count}; }
-  Names SlotNames() const {
-    Names names;
-    for (int i = 0; i < count; ++i) names.push_back(slots[static_cast<size_t>(i)].Name);
-    return names;
+  // "slot names|row texts, each followed by + when ticked|current row"
+  std::string State() const {
+    std::string state;
+    for (int i = 0; i < count; ++i) state += slots[static_cast<size_t>(i)].Name + " ";
+    state += "|";
+    for (const auto& [text, ticked] : list) state += text + (ticked ? "+ " : " ");
+    return state + "|" + std::to_string(current);
   }
-  Names RowTexts() const { return Names(std::views::keys(rows.rows).begin(), std::views::keys(rows.rows).end()); }
 };
 
 // Catches a wrong boundary between the three forms (59/60, 1/2), a wrong div/mod, or "0 sec" left out.
@@ -70,21 +65,15 @@ TEST(CollectionList, CreateAppendsATickedRowUnlessCancelledOrFull) {
   Dialog d("AB");
   d.exchange.Name = "Old", d.exchange.FileName = "Old.IC1", d.exchange.Kept.info = "note\r\n";
   int opened = -2;
-  EXPECT_EQ(CreateCollection(d.Table(), d.rows, d.exchange, [&](int slot) { opened = slot; }), ListChange::Cancelled);
+  EXPECT_EQ(CreateCollection(d.Table(), d, d.exchange, [&](int slot) { opened = slot; }), ListChange::Cancelled);
   EXPECT_EQ(opened, -1);
-  EXPECT_EQ(d.SlotNames(), (Names{"A", "B"}));
-  EXPECT_EQ(d.rows.Count(), 2);
-
+  EXPECT_EQ(d.State(), "A B |A B |0");
   const auto editor = [&](int) { d.exchange.Name = "New", d.exchange.Copyright = "me", d.exchange.Comment = "c"; };
-  EXPECT_EQ(CreateCollection(d.Table(), d.rows, d.exchange, editor), ListChange::Done);
-  EXPECT_EQ(d.SlotNames(), (Names{"A", "B", "New"}));
-  EXPECT_EQ(d.rows.rows.back(), (std::pair<std::string, bool>{"New - me", true}));
-  EXPECT_EQ(d.rows.Current(), 2);
-  EXPECT_TRUE(d.slots[2].FileName.empty());
-  EXPECT_TRUE(d.slots[2].Kept.empty());
-
+  EXPECT_EQ(CreateCollection(d.Table(), d, d.exchange, editor), ListChange::Done);
+  EXPECT_EQ(d.State(), "A B New |A B New - me+ |2");
+  EXPECT_TRUE(d.slots[2].FileName.empty() && d.slots[2].Kept.empty());
   d.count = kCollectionSlots;
-  EXPECT_EQ(CreateCollection(d.Table(), d.rows, d.exchange, [](int) { ADD_FAILURE() << "editor opened"; }),
+  EXPECT_EQ(CreateCollection(d.Table(), d, d.exchange, [](int) { ADD_FAILURE() << "editor opened"; }),
             ListChange::TableFull);
   EXPECT_EQ(d.count, kCollectionSlots);
 }
@@ -96,14 +85,13 @@ TEST(CollectionList, EditKeepsTheRowsPlaceAndCancelKeepsTheSlot) {
   Dialog d("ABCDE");
   d.slots[2].Kept.info = "note\r\n";
   d.slots[2].Images[0].File = "a.jpg", d.slots[2].ImageCount = 1;
-  d.rows.SetCurrent(2);
+  d.SetCurrent(2);
   int opened = -2;
-  EXPECT_EQ(EditCollection(d.Table(), d.rows, d.exchange,
+  EXPECT_EQ(EditCollection(d.Table(), d, d.exchange,
                            [&](int slot) { opened = slot, d.exchange.Comment = "changed", d.exchange.Name.clear(); }),
             ListChange::Cancelled);
   EXPECT_EQ(opened, 2);
   EXPECT_EQ(d.slots[2].Comment, "");
-
   d.exchange.Images[1].File = "stale.jpg";
   const auto editor = [&](int) {
     const CollectionInfo& e = d.exchange;
@@ -111,15 +99,12 @@ TEST(CollectionList, EditKeepsTheRowsPlaceAndCancelKeepsTheSlot) {
               "C|a.jpg|stale.jpg|note\r\n");
     d.exchange.Name = "Renamed", d.exchange.Copyright = "me";
   };
-  EXPECT_EQ(EditCollection(d.Table(), d.rows, d.exchange, editor), ListChange::Done);
-  EXPECT_EQ(d.RowTexts(), (Names{"A", "B", "Renamed - me", "D", "E"}));
-  EXPECT_TRUE(d.rows.rows[2].second);
-  EXPECT_EQ(d.rows.Current(), 2);
-  EXPECT_EQ(d.slots[2].FileName, "C.IC1");  // the file it was read from, for a later delete or save
-  EXPECT_EQ(d.slots[2].Kept.info, "note\r\n");
-
-  d.rows.SetCurrent(-1);
-  EXPECT_EQ(EditCollection(d.Table(), d.rows, d.exchange, [](int) { ADD_FAILURE() << "editor opened"; }),
+  EXPECT_EQ(EditCollection(d.Table(), d, d.exchange, editor), ListChange::Done);
+  EXPECT_EQ(d.State(), "A B Renamed D E |A B Renamed - me+ D E |2");
+  // The file it was read from stays, for a later delete or save.
+  EXPECT_EQ(d.slots[2].FileName + "|" + d.slots[2].Kept.info, "C.IC1|note\r\n");
+  d.SetCurrent(-1);
+  EXPECT_EQ(EditCollection(d.Table(), d, d.exchange, [](int) { ADD_FAILURE() << "editor opened"; }),
             ListChange::NoRow);
 }
 
@@ -132,7 +117,7 @@ struct DeleteSetup {
   DeleteSetup() {
     for (const char* name : {"A.IC1", "B.IC1", "C.IC1", "B.IC1.bak"}) fs.Add(std::string("C:\\P\\") + name, name);
     for (const char* name : {"A.IC1", "B.IC1", "C.IC1", "?.IC1"}) scan.Record(name, fs.StampOf(std::string("C:\\P\\") + name), fs);
-    d.rows.SetCurrent(1);
+    d.SetCurrent(1);
   }
 };
 
@@ -158,15 +143,13 @@ TEST(CollectionList, DeleteRemovesTheRowTheSlotAndOnlyTheFileTheScanReadForIt) {
     s.scan.fileNames.push_back("?.IC1");
     s.d.slots[0].FileName = row.otherSlotFile;
     s.d.slots[1].FileName = row.fileName;
-    EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), kYes), ListChange::Done);
+    EXPECT_EQ(DeleteCollection(s.d.Table(), s.d, s.Where(), kYes), ListChange::Done);
     EXPECT_EQ(!s.fs.Find("C:\\P\\B.IC1"), row.removesB);
     EXPECT_EQ(s.fs.entries.size(), row.removesB ? 3u : 4u);  // B.IC1.bak among those that stay
     EXPECT_EQ(s.scan.fileNames,
               (row.removesB ? Names{"A.IC1", "C.IC1", "?.IC1"} : Names{"A.IC1", "B.IC1", "C.IC1", "?.IC1"}));
-    EXPECT_EQ(s.d.SlotNames(), (Names{"A", "C"}));
-    EXPECT_EQ(s.d.RowTexts(), (Names{"A", "C"}));
+    EXPECT_EQ(s.d.State(), "A C |A C |1");  // C current, in B's place
     EXPECT_EQ(s.d.slots[2].Name, "");  // the freed slot holds nothing of the last collection
-    EXPECT_EQ(s.d.rows.Current(), 1);  // C, in B's place
   }
 }
 
@@ -178,27 +161,26 @@ TEST(CollectionList, DeleteAsksFirstAndKeepsTheCollectionWhenItsFileStays) {
   DeleteSetup s;
   s.d.slots[1].Copyright = "me";
   std::string asked;
-  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), [&](const std::string& q) { return asked = q, false; }),
+  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d, s.Where(), [&](const std::string& q) { return asked = q, false; }),
             ListChange::Cancelled);
   EXPECT_EQ(asked, "Are you sure you want to delete the collection 'B - me");
   s.fs.failRemoves = true;
-  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), kYes), ListChange::FileNotRemoved);
+  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d, s.Where(), kYes), ListChange::FileNotRemoved);
   s.fs.failRemoves = false;
   s.fs.Add("C:\\P\\B.IC1", "written since");
-  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), kYes), ListChange::FileChanged);
-  EXPECT_EQ(s.d.count, 3);
-  EXPECT_EQ(s.d.rows.Count(), 3);
+  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d, s.Where(), kYes), ListChange::FileChanged);
+  EXPECT_EQ(s.d.State(), "A B C |A B C |1");
   EXPECT_EQ(s.fs.Bytes("C:\\P\\B.IC1"), "written since");
-  s.d.rows.SetCurrent(2);
-  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), kYes), ListChange::Done);
-  EXPECT_EQ(s.d.rows.Current(), 1);
+  s.d.SetCurrent(2);
+  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d, s.Where(), kYes), ListChange::Done);
+  EXPECT_EQ(s.d.State(), "A B |A B |1");
 
   const auto asks = [](const std::string&) { return ADD_FAILURE() << "asked", true; };
-  s.d.rows.SetCurrent(-1);
-  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d.rows, s.Where(), asks), ListChange::NoRow);
+  s.d.SetCurrent(-1);
+  EXPECT_EQ(DeleteCollection(s.d.Table(), s.d, s.Where(), asks), ListChange::NoRow);
   Dialog empty;
-  empty.rows.SetCurrent(0);
-  EXPECT_EQ(DeleteCollection(empty.Table(), empty.rows, s.Where(), asks), ListChange::NoRow);
+  empty.SetCurrent(0);
+  EXPECT_EQ(DeleteCollection(empty.Table(), empty, s.Where(), asks), ListChange::NoRow);
 }
 
 // Catches a trailing separator kept, a case-only change rescanning, and a file, a pattern or an empty
@@ -216,8 +198,7 @@ TEST(DirectoryCheck, DecidesFromTheTextAndTheDirectoriesThatExist) {
   };
   for (const auto& row : rows) {
     const DirectoryCheck check = CheckDirectory(row.text, row.before, AsciiUpper, isDirectory);
-    EXPECT_EQ(check.result, row.result) << row.text;
-    EXPECT_EQ(check.text, row.after) << row.text;
+    EXPECT_EQ(std::pair(check.result, check.text), std::pair(row.result, std::string(row.after))) << row.text;
   }
 }
 
@@ -244,10 +225,8 @@ TEST(SetupChoices, NotSavedDetailNamesFiveFailuresAndCountsTheRest) {
   SaveResult result;
   for (int i = 0; i < 7; ++i) result.failures.push_back({i, SaveProblem::WriteFailed, -1});
   const std::string detail = NotSavedDetail(result, d.slots);
-  EXPECT_EQ(std::count(detail.begin(), detail.end(), '\n'), 5);
-  EXPECT_NE(detail.find("\"4\""), std::string::npos);
-  EXPECT_EQ(detail.find("\"5\""), std::string::npos);
-  EXPECT_TRUE(detail.ends_with("\r\nand 2 more.")) << detail;
+  EXPECT_TRUE(std::count(detail.begin(), detail.end(), '\n') == 5 && detail.find("\"4\"") != detail.npos &&
+              detail.find("\"5\"") == detail.npos && detail.ends_with("\r\nand 2 more.")) << detail;
 }
 
 // A machine with C: (C:\PICS holds Slides and art; C:\LOCKED cannot be read) and an unreadable D:.

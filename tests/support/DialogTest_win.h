@@ -1,5 +1,5 @@
-// Helpers for tests that drive this program's dialogs inside the test process: a driver that acts on
-// the dialog once it is up, and checks of a dialog against its twips table.
+// Helpers for tests that drive this program's dialogs inside the test process: a driver that hands each
+// dialog to its step once it is up, and the check of a dialog against its twips table.
 #pragma once
 #include <windows.h>
 
@@ -11,26 +11,31 @@
 
 namespace pictavo::test {
 
-// For its lifetime, hands every new visible dialog of this thread to the handler once (polled by a
-// thread timer; dialogs stacked over each other arrive one by one, the owner's own dialogs excepted)
-// and expects the owner disabled meanwhile; at the end, that exactly `expected` dialogs came and were
-// destroyed within the time, and that the owner is enabled and active again. Past the time it closes
-// every visible dialog, so that a failing test ends.
-struct DialogDriver {
-  DialogDriver(HWND owner, std::function<void(HWND)> handler, int expected = 1, DWORD timeoutMs = 8000);
-  ~DialogDriver();
-  DialogDriver(const DialogDriver&) = delete;
-  DialogDriver& operator=(const DialogDriver&) = delete;
+#ifdef PICTAVO_TEST_DPI
+constexpr int32_t kDpi = PICTAVO_TEST_DPI;  // each dialog test is built once for 96 and once for 144 DPI
+#endif
 
+// What a test does with one dialog once it is up.
+using Step = std::function<void(HWND)>;
+
+// For its lifetime, hands every new visible dialog of this thread to the next step (polled by a thread
+// timer; a dialog that comes up while a step runs gets the step after it; the owner's own dialogs
+// excepted) and expects the owner disabled meanwhile; at the end, that one dialog came per step and all
+// were destroyed within the time, and that the owner is enabled and active again. Past the time it
+// closes every visible dialog, so that a failing test ends.
+struct DialogDriver {
+  DialogDriver(HWND owner, std::vector<Step> steps, DWORD timeoutMs = 15000);
+  ~DialogDriver();
   HWND owner;
-  std::function<void(HWND)> handler;
-  int expected;
-  DWORD timeoutMs;
+  std::vector<Step> steps;
+  DWORD timeoutMs, start;
   std::vector<HWND> seen;
   bool timedOut = false;
-  DWORD start;
   UINT_PTR timer;
 };
+
+// A message dialog with this code's headline, closed with "&Done"; then `after` acts on its owner.
+Step Answer(int32_t code, Step after = {});
 
 // The text of a window, or of its control with this id (UTF-8).
 std::string TextOf(HWND window, int id = 0);
@@ -47,9 +52,13 @@ HWND FileNameBox(HWND dialog);
 // A window's outer rectangle on the screen, or in the client area of `parent`.
 PixelRect RectOf(HWND window, HWND parent = nullptr);
 
-// Every control where the twips table puts it at the DPI, in the table's font, its text not clipped;
-// the client area of the designed size.
-void ExpectLayout(HWND dialog, const FormSpec& spec, int32_t dpi);
+// Every control where the twips table puts it at the DPI (a drop-down list's closed box may be up to two
+// pixels lower, as its font demands), in the table's font, its text not clipped; the client area of the
+// designed size; when `centred`, the dialog centred. Texts are measured with `texts` only: after a DPI
+// change the platform's raster fonts are still those of the DPI the session started with.
+void ExpectLayout(HWND dialog, const FormSpec& spec, int32_t dpi, bool centred = true, bool texts = true);
+// The text of a label or button not clipped by the control.
+void ExpectTextFits(HWND control, bool button = false);
 // The window where CenterForm puts it: from its outer size and the whole primary screen.
 void ExpectCentred(HWND window, int32_t dpi);
 
@@ -57,8 +66,6 @@ void ExpectCentred(HWND window, int32_t dpi);
 struct OwnerWindow {
   OwnerWindow(int left, int top, int width, int height);
   ~OwnerWindow();
-  OwnerWindow(const OwnerWindow&) = delete;
-  OwnerWindow& operator=(const OwnerWindow&) = delete;
   HWND hwnd;
 };
 

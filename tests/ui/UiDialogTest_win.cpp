@@ -21,9 +21,8 @@
 namespace pictavo {
 namespace {
 
-constexpr int32_t kDpi = PICTAVO_TEST_DPI;
+using test::DialogDriver, test::ExpectLayout, test::kDpi, test::RectOf, test::TextOf;
 int Px(int64_t twips) { return TwipsToPixels(twips, kDpi); }
-using test::DialogDriver, test::ExpectLayout, test::RectOf, test::TextOf;
 void ExpectCentred(HWND window) { test::ExpectCentred(window, kDpi); }
 
 // A file beside the program as a test wants it: left alone, moved aside, or replaced by bytes that
@@ -71,8 +70,7 @@ TEST(MessageDialog, EveryCodeCentredWithItsTextsAndIconAndNothingCutOff) {
   const struct {
     int32_t code; const char* icon; WPARAM key; File errIco; bool grows; std::string detail = {};
   } rows[] = {
-      {-100, "red", 0, Present, false}, {-102, "blue", 0, Present, false},        {-99, "red", 0, Present, false},
-      {-103, "blue", VK_RETURN, Present, false}, {-104, "blue", VK_ESCAPE, Present, false},
+      {-99, "red", 0, Present, false},  {-103, "blue", VK_RETURN, Present, false}, {-104, "blue", VK_ESCAPE, Present, false},
       {0, "none", 0, Missing, false},   {12345, "none", 0, Garbled, false},       {-106, "red", 0, Present, true},
       {-111, "red", 0, Present, true, names},
   };
@@ -82,24 +80,19 @@ TEST(MessageDialog, EveryCodeCentredWithItsTextsAndIconAndNothingCutOff) {
     ::SetWindowPos(owner.hwnd, nullptr, row.code % 7 * 90, row.code % 5 * 80, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     const std::string body =
         std::string(MessageFor(row.code).body) + (row.detail.empty() ? "" : "\r\n\r\n" + row.detail);
-    DialogDriver driver(owner.hwnd, [&](HWND dialog) {
+    DialogDriver driver(owner.hwnd, {[&](HWND dialog) {
       EXPECT_EQ(TextOf(dialog) + "|" + TextOf(dialog, msg::Command1), "Must Be Important...|&Done");
-      EXPECT_EQ(TextOf(dialog, msg::lblOneLiner), MessageFor(row.code).headline);
-      EXPECT_EQ(TextOf(dialog, msg::lblText), body);
+      EXPECT_EQ(TextOf(dialog, msg::lblOneLiner) + "|" + TextOf(dialog, msg::lblText),
+                std::string(MessageFor(row.code).headline) + "|" + body);
       EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog, msg::Command1));
       EXPECT_EQ(::GetWindow(dialog, GW_OWNER), owner.hwnd);
       EXPECT_EQ(IconIn(::GetDlgItem(dialog, msg::Picture1)), row.icon);
       if (!row.grows) ExpectLayout(dialog, MessageFormSpec(), kDpi);
       // The whole body fits its label, and the button lies below the frame inside the window.
       HWND label = ::GetDlgItem(dialog, msg::lblText);
-      RECT have{}, need{}, client{};
-      ::GetClientRect(label, &have);
-      need.right = have.right;
-      WindowDc dc(label);
-      SelectScope font(dc.get(), reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
-      ::DrawTextW(dc.get(), Widen(body).c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-      EXPECT_TRUE(need.bottom <= have.bottom && need.right <= have.right) << "the body is cut off";
+      test::ExpectTextFits(label);
       EXPECT_EQ(::GetWindowLongPtrW(label, GWL_STYLE) & SS_NOPREFIX, SS_NOPREFIX);
+      RECT client{};
       ::GetClientRect(dialog, &client);
       const PixelRect frame = RectOf(::GetDlgItem(dialog, msg::Frame1), dialog);
       const PixelRect button = RectOf(::GetDlgItem(dialog, msg::Command1), dialog);
@@ -108,7 +101,7 @@ TEST(MessageDialog, EveryCodeCentredWithItsTextsAndIconAndNothingCutOff) {
       CenterForm(dialog);
       ExpectCentred(dialog);
       CloseBy(dialog, row.key != 0 ? WM_KEYDOWN : WM_COMMAND, row.key != 0 ? row.key : WPARAM{msg::Command1});
-    });
+    }});
     ShowMessage(row.code, owner.hwnd, row.detail);
   }
 }
@@ -130,16 +123,15 @@ TEST(AboutBox, PictureBesideItsOwnerOrCentredAndPlainBoxWithoutThePicture) {
     const bool present = row.picture == Present;
     SetAside picture(L"about.jpg", row.picture);
     OwnerWindow owner(row.ownerLeft);
-    DialogDriver driver(owner.hwnd, [&](HWND dialog) {
+    DialogDriver driver(owner.hwnd, {[&](HWND dialog) {
       EXPECT_EQ(TextOf(dialog), "About Pictavo");
-      ExpectLayout(dialog, present ? AboutFormSpec() : PlainAboutFormSpec(), kDpi);
+      ExpectLayout(dialog, present ? AboutFormSpec() : PlainAboutFormSpec(), kDpi, row.centred);
       const PixelRect o = RectOf(owner.hwnd), box = RectOf(dialog);
       const auto tw = [](int pixels) { return PixelsToTwips(pixels, kDpi); };
       const AboutPlacement p = PlaceAboutBeside(tw(o.left), tw(o.top), tw(o.Width()), tw(o.Height()), tw(box.Width()),
                                                 tw(box.Height()), tw(::GetSystemMetrics(SM_CXSCREEN)));
       EXPECT_TRUE(!present || p.centreOnScreen == row.centred);
-      if (row.centred) ExpectCentred(dialog);
-      else EXPECT_EQ((PixelRect{box.left, box.top}), (PixelRect{Px(p.position.left), Px(p.position.top)}));
+      if (!row.centred) { EXPECT_EQ((PixelRect{box.left, box.top}), (PixelRect{Px(p.position.left), Px(p.position.top)})); }
       // The picture fills the box to its far corner; the plain box shows the program icon in its middle.
       RECT area{0, 0, Px(kIconTwips) / 2 + 3, Px(kIconTwips) / 2 + 3};
       if (present) ::GetClientRect(dialog, &area);
@@ -151,68 +143,9 @@ TEST(AboutBox, PictureBesideItsOwnerOrCentredAndPlainBoxWithoutThePicture) {
         EXPECT_EQ(::GetFocus(), ::GetDlgItem(dialog, about2::btnDone));
       }
       CloseBy(dialog, row.message, row.wParam);
-    });
+    }});
     ShowAbout(owner.hwnd);
   }
-}
-
-// Counts the moves and resizes a window makes while it is subclassed.
-int gPositionChanges = 0;
-WNDPROC gNextProc = nullptr;
-LRESULT CALLBACK CountPositionChanges(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
-  if (message == WM_WINDOWPOSCHANGING && (pos->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE))
-    ++gPositionChanges;
-  return ::CallWindowProcW(gNextProc, hwnd, message, wParam, lParam);
-}
-
-// Catches a framework that cannot build the other dialogs' controls, a Tab order that does not
-// follow the tab positions, a label's access key that does not reach the next control, and a
-// dialog that keeps its old layout or fonts when WM_DPICHANGED moves it to another DPI, or that
-// does not take the rectangle Windows suggests in one move (it may bounce between two monitors).
-TEST(Framework, EveryControlKindTabOrderAccessKeysAndDpiChange) {
-  enum Id : int { btnOk = 100, lblComment, txtComment, Frame, rbOne, rbTwo, chkAll, slider, lstChecks, lstFiles };
-  static constexpr ControlSpec kControls[] = {
-      {btnOk, ControlKind::Button, "&OK", {3480, 4680, 1215, 375}, 0},
-      {lblComment, ControlKind::Label, "Collection Co&mment:", {240, 720, 1905, 195}, 1},
-      {txtComment, ControlKind::TextBox, "", {2200, 675, 3600, 285}, 2},
-      {rbOne, ControlKind::OptionButton, "...&Randomly", {120, 240, 1335, 255}, 3, Frame},
-      {rbTwo, ControlKind::OptionButton, "...Seque&ntially", {120, 480, 1455, 255}, 4, Frame},
-      {chkAll, ControlKind::CheckBox, "Use &All Collections", {240, 2500, 1635, 255}, 5},
-      {slider, ControlKind::TrackBar, "", {240, 2800, 3735, 420}, 6},
-      {lstChecks, ControlKind::CheckList, "", {240, 3300, 2000, 1200}, 7},
-      {lstFiles, ControlKind::ListBox, "", {2400, 3300, 2000, 1200}, 8},
-      {Frame, ControlKind::GroupFrame, "Options", {240, 1200, 2500, 1000}, 9},
-  };
-  static const FormSpec kForm{"Kinds", 6000, 5200, {"MS Sans Serif"}, kControls};
-  DialogDriver driver(nullptr, [&](HWND dialog) {
-    ExpectLayout(dialog, kForm, kDpi);
-    std::vector<int> tabOrder;
-    HWND first = ::GetFocus(), at = first;
-    do tabOrder.push_back(::GetDlgCtrlID(at));
-    while ((at = ::GetNextDlgTabItem(dialog, at, FALSE)) != first && at != nullptr);
-    EXPECT_EQ(tabOrder, (std::vector<int>{btnOk, txtComment, rbOne, rbTwo, chkAll, slider, lstChecks, lstFiles}));
-    // Elsewhere, and the designed client area at the other DPI inside the frame the dialog has now.
-    const int32_t other = kDpi == 96 ? 144 : 96;
-    const PixelRect outer = RectOf(dialog), want = ClientPixelRect(kForm, other);
-    RECT client{};
-    ::GetClientRect(dialog, &client);
-    const RECT suggested{outer.left + 37, outer.top + 23, outer.right + 37 + want.right - client.right,
-                         outer.bottom + 23 + want.bottom - client.bottom};
-    gPositionChanges = 0;
-    gNextProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountPositionChanges)));
-    ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&suggested));
-    ::SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gNextProc));
-    ExpectLayout(dialog, kForm, other);
-    EXPECT_EQ(RectOf(dialog), (PixelRect{suggested.left, suggested.top, suggested.right, suggested.bottom}));
-    EXPECT_EQ(gPositionChanges, 1);
-    MSG altM{::GetFocus(), WM_SYSCHAR, 'm', 1 << 29, 0, {}};  // as the modal loop hands it to the dialog manager
-    ::IsDialogMessageW(dialog, &altM);
-    EXPECT_EQ(::GetDlgCtrlID(::GetFocus()), txtComment);
-    ::PostMessageW(dialog, WM_CLOSE, 0, 0);
-  });
-  EXPECT_EQ(Form(kForm).ShowModal(nullptr), IDCANCEL);
 }
 
 }  // namespace

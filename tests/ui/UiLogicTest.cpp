@@ -87,5 +87,13 @@ TEST(ControlPixelRect, ConvertsEdgesRelativeToTheFrame) {
   EXPECT_EQ(ControlPixelRect(form, controls[1], 144), (PixelRect{3, 2, 5, 3}));
 }
 
+// Catches controls created in table order instead of by tab position (Tab and a label's access key follow
+// the creation order) and a frame created after the controls it holds (it would be drawn over them).
+TEST(CreationOrder, FramesFirstThenByTabPosition) {
+  const ControlSpec controls[] = {{1, ControlKind::Button, "", {}, 2}, {2, ControlKind::Label, "", {}, 0},
+                                  {3, ControlKind::TextBox, "", {}, 1}, {4, ControlKind::GroupFrame, "", {}, 3}};
+  EXPECT_EQ(CreationOrder(FormSpec{"t", 100, 100, {}, controls}), (std::vector<size_t>{3, 1, 2, 0}));
+}
+
 }  // namespace
 }  // namespace pictavo
