@@ -3,12 +3,8 @@
 // and a decoded part must lie inside the buffer it asked for.
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <vector>
 
-#include "pictures/JpegDecoder.h"
-#include "tests/pictures/JpegTestIo.h"
-
+#include "tests/pictures/JpegTestFiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;

@@ -1,12 +1,16 @@
-// Generated JPEG pictures for the decoder's tests and its fuzzer's seeds, encoded by libjpeg-turbo.
+// JPEG files for the decoder's test, its fuzzer and the fuzzer's seeds: pictures encoded by libjpeg-turbo,
+// a file read in chunks, and pixels kept in rows longer than the picture's, as a DIB's may be.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "pictures/JpegDecoder.h"
 #include "tests/support/PictureBytes.h"
 
 extern "C" {
@@ -53,21 +57,49 @@ inline std::vector<uint8_t> EncodeJpeg(const JpegLayout& l, int orientation,
     const std::string exif = ExifOrientation(orientation, false);
     jpeg_write_marker(&c, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.data()), static_cast<unsigned>(exif.size()));
   }
-  std::vector<uint8_t> row(static_cast<size_t>(l.width) * static_cast<size_t>(c.input_components));
-  while (c.next_scanline < c.image_height) {
-    const int y = static_cast<int>(c.next_scanline);
-    for (int x = 0; x < l.width; ++x)
-      for (int ch = 0; ch < c.input_components; ++ch)
-        row[static_cast<size_t>(x) * static_cast<size_t>(c.input_components) + static_cast<size_t>(ch)] =
-            sample(x, y, ch);
-    JSAMPROW r = row.data();
-    jpeg_write_scanlines(&c, &r, 1);
-  }
+  const size_t n = static_cast<size_t>(c.input_components);
+  std::vector<uint8_t> row(static_cast<size_t>(l.width) * n);
+  for (JSAMPROW r = row.data(); c.next_scanline < c.image_height; jpeg_write_scanlines(&c, &r, 1))
+    for (size_t k = 0; k < row.size(); ++k)
+      row[k] = sample(static_cast<int>(k / n), static_cast<int>(c.next_scanline), static_cast<int>(k % n));
   jpeg_finish_compress(&c);
   std::vector<uint8_t> bytes(out, out + size);
   jpeg_destroy_compress(&c);
   std::free(out);
   return bytes;
 }
+
+class MemorySource final : public ByteSource {
+ public:
+  MemorySource(const uint8_t* data, size_t size, size_t chunk = 4096) : data_(data), size_(size), chunk_(chunk) {}
+  size_t Read(uint8_t* buffer, size_t size) override {
+    const size_t n = std::min({size, size_ - at_, chunk_});
+    if (n > 0) std::memcpy(buffer, data_ + at_, n);
+    at_ += n;
+    return n;
+  }
+
+ private:
+  const uint8_t* data_;
+  size_t size_, chunk_, at_ = 0;
+};
+
+class MemoryTarget final : public TargetAllocator {
+ public:
+  // Refuses more than 64 M pixels, as a screen-sized canvas never needs; fills with a colour no decode gives.
+  PixelTarget Allocate(int width, int height) noexcept override {
+    if (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > (uint64_t{64} << 20)) return {};
+    w = width, h = height;
+    stride = static_cast<size_t>(width) + 3;
+    pixels.assign(stride * static_cast<size_t>(height), 0xDEADBEEF);
+    return {pixels.data(), stride};
+  }
+  uint32_t At(const JpegPart& part, int x, int y) const {
+    return pixels[static_cast<size_t>(y) * stride + static_cast<size_t>(part.sourceLeft + x)] & 0xFFFFFF;
+  }
+  std::vector<uint32_t> pixels;
+  size_t stride = 0;
+  int w = 0, h = 0;
+};
 
 }  // namespace pictavo::test
