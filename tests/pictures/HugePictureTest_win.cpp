@@ -60,10 +60,10 @@ void WritePng(const std::wstring& path, uint32_t width, uint32_t height) {
 }
 
 // Catches: the header's size not checked before the imaging component decodes (a 1-bit 5040 x 5040 bitmap,
-// 3 MB on disk and 100 MB decoded, is then shown), the largest picture the budget lets through pushing the process past the
-// show's 256 MB, a transparent picture not laid on black; run-length bitmaps left to the imaging component
-// (whose buffer is not cleared where the data skips), not centred like any other picture, or copied into
-// the kept canvas (whose rows a larger picture made longer) with the picture's own row length.
+// 3 MB on disk and 100 MB decoded, is then shown), the largest picture the budget lets through pushing the
+// process past the show's 256 MB, a transparent picture not laid on black; run-length bitmaps left to the
+// imaging component (whose buffer is not cleared where the data skips), not centred like any other picture,
+// or copied into the kept canvas (whose rows a larger picture made longer) with the picture's own row length.
 TEST(HugePictures, RefusedBeforeDecodingOrShownWithinTheBudgetAndRunLengthBitmapsOurOwn) {
   ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   const test::TempDir dir;

@@ -29,7 +29,8 @@ struct JpegLayout {
   bool arithmetic = false;
 };
 
-// sample(x, y, channel) gives each input component; an orientation other than 1 adds an Exif segment.
+// sample(x, y, channel) gives each input component; an orientation other than 1 adds an Exif segment, in
+// big-endian order when it is negative.
 inline std::vector<uint8_t> EncodeJpeg(const JpegLayout& l, int orientation,
                                        const std::function<uint8_t(int, int, int)>& sample, int quality = 90) {
   jpeg_compress_struct c{};
@@ -54,7 +55,7 @@ inline std::vector<uint8_t> EncodeJpeg(const JpegLayout& l, int orientation,
   c.arith_code = l.arithmetic ? TRUE : FALSE;
   jpeg_start_compress(&c, TRUE);
   if (orientation != 1) {
-    const std::string exif = ExifOrientation(orientation, false);
+    const std::string exif = ExifOrientation(std::abs(orientation), orientation < 0);
     jpeg_write_marker(&c, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.data()), static_cast<unsigned>(exif.size()));
   }
   const size_t n = static_cast<size_t>(c.input_components);
