@@ -98,15 +98,12 @@ TEST(HugePictures, RefusedBeforeDecodingOrShownWithinTheBudgetAndRunLengthBitmap
     for (int x = 0; x < 8; ++x)
       EXPECT_EQ(at(x, y), expected[y][x] == '.' ? 0u : test::PaletteColour(expected[y][x] - '0')) << x << "," << y;
 
-  const uint64_t peak = [] {
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof(counters);
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
-    return counters.PeakWorkingSetSize;
-  }();
-  EXPECT_LT(peak, uint64_t{256} << 20);
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof(memory);
+  ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof(memory));
+  EXPECT_LT(memory.PeakWorkingSetSize, uint64_t{256} << 20);
   std::printf("huge pictures: peak working set %.1f MB, longest decode %llu ms, budget %llu MB\n",
-              static_cast<double>(peak) / (1 << 20), static_cast<unsigned long long>(longestMs),
+              static_cast<double>(memory.PeakWorkingSetSize) / (1 << 20), static_cast<unsigned long long>(longestMs),
               static_cast<unsigned long long>(kWholeDecodeBudgetBytes >> 20));
 }
 

@@ -43,7 +43,6 @@ std::vector<uint32_t> WholeDecode(const Bytes& file, int& width, int& height) {
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
   for (JSAMPROW r; d.output_scanline < d.output_height; jpeg_read_scanlines(&d, &r, 1))
     r = reinterpret_cast<JSAMPROW>(pixels.data() + static_cast<size_t>(d.output_scanline) * width);
-  jpeg_finish_decompress(&d);
   jpeg_destroy_decompress(&d);
   for (uint32_t& p : pixels) {
     const uint32_t c = p & 0xFF, m = p >> 8 & 0xFF, y = p >> 16 & 0xFF, k = p >> 24;
@@ -73,10 +72,9 @@ void ExpectSameAsWholeDecode(const Bytes& file, int orientation, int screenWidth
   MemoryTarget target;
   JpegPart part;
   ASSERT_EQ(Decode(file, screenWidth, screenHeight, target, part), JpegOutcome::Decoded) << what;
-  ASSERT_EQ(part.onScreen, placement.onScreen) << what;
-  ASSERT_EQ(part.orientation, orientation) << what;
-  ASSERT_EQ(part.width, swap ? h : w) << what;
-  ASSERT_EQ(part.warnings, 0) << what;
+  ASSERT_TRUE(part.onScreen == placement.onScreen && part.orientation == orientation && part.width == (swap ? h : w) &&
+              part.warnings == 0)
+      << what << ": orientation " << part.orientation << ", width " << part.width << ", warnings " << part.warnings;
   for (int y = 0; y < placement.onScreen.height; ++y)
     for (int x = 0; x < placement.onScreen.width; ++x) {
       const StoredPoint s = StoredPointFor(placement.source.left + x, placement.source.top + y, w, h, orientation);

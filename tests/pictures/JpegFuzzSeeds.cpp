@@ -7,8 +7,7 @@
 
 int main(int argc, char** argv) {
   if (argc != 2) return 2;
-  using pictavo::test::JpegLayout;
-  const struct { JpegLayout layout; int orientation; } seeds[] = {
+  const struct { pictavo::test::JpegLayout layout; int orientation; } seeds[] = {
       {{"baseline-420", 37, 29, JCS_RGB, 2, 2}, 1},
       {{"444-turned", 37, 29, JCS_RGB, 1, 1}, 6},
       {{"progressive", 37, 29, JCS_RGB, 2, 1, true}, 8},

@@ -40,16 +40,14 @@ inline std::vector<uint8_t> EncodeJpeg(const JpegLayout& l, int orientation,
   unsigned char* out = nullptr;
   unsigned long size = 0;
   jpeg_mem_dest(&c, &out, &size);
-  c.image_width = static_cast<JDIMENSION>(l.width);
-  c.image_height = static_cast<JDIMENSION>(l.height);
+  c.image_width = static_cast<JDIMENSION>(l.width), c.image_height = static_cast<JDIMENSION>(l.height);
   c.input_components = l.space == JCS_GRAYSCALE ? 1 : l.space == JCS_CMYK ? 4 : 3;
   c.in_color_space = l.space;
   jpeg_set_defaults(&c);
   if (l.space == JCS_CMYK) jpeg_set_colorspace(&c, JCS_YCCK);
   jpeg_set_quality(&c, quality, TRUE);
-  c.comp_info[0].h_samp_factor = l.hSample;
-  c.comp_info[0].v_samp_factor = l.vSample;
-  if (l.space == JCS_CMYK) c.comp_info[3].h_samp_factor = l.hSample, c.comp_info[3].v_samp_factor = l.vSample;
+  for (int k : {0, 3})  // luma and, in YCCK, K
+    if (k < c.num_components) c.comp_info[k].h_samp_factor = l.hSample, c.comp_info[k].v_samp_factor = l.vSample;
   if (l.progressive) jpeg_simple_progression(&c);
   c.restart_in_rows = l.restartRows;
   c.arith_code = l.arithmetic ? TRUE : FALSE;

@@ -27,8 +27,9 @@ Bytes AsBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 Bytes Cut(Bytes b, size_t size) { return b.resize(size), b; }
 
 // Catches: rounding instead of halving toward zero (odd differences, both signs), floor for negative
-// differences, axes mixed up, a large picture cut unequally or from the wrong place, and more kept than shows.
-TEST(PlaceCentred, CentresByTheHalvedDifferenceAndKeepsOnlyTheVisiblePart) {
+// differences, axes mixed up, a large picture cut unequally or from the wrong place, and more kept than shows;
+// a decode size check that overflows and lets an absurd header through, or refuses the photos users have.
+TEST(VisiblePart, CentresByTheHalvedDifferenceKeepsOnlyTheVisiblePartAndLimitsTheDecodeSize) {
   const struct { int sw, sh, pw, ph; PixelRect onScreen, source; } cases[] = {
       {800, 600, 640, 480, {80, 60, 640, 480}, {0, 0, 640, 480}},
       {800, 600, 1025, 768, {0, 0, 800, 600}, {112, 84, 800, 600}},
@@ -43,14 +44,10 @@ TEST(PlaceCentred, CentresByTheHalvedDifferenceAndKeepsOnlyTheVisiblePart) {
     EXPECT_EQ(p.source, c.source) << c.pw << "x" << c.ph;
   }
   EXPECT_TRUE(PlaceCentred(1024, 768, 0, 10).onScreen.Empty());
-}
-
-// Catches: a size check that overflows and lets an absurd header through, or refuses the photos users have.
-TEST(DecodeSizeAcceptable, RefusesPicturesBeyondOneGibibyte) {
-  const struct { int64_t w, h; bool ok; } cases[] = {
+  const struct { int64_t w, h; bool ok; } sizes[] = {
       {12240, 8160, true}, {16384, 16384, true}, {16384, 16385, false}, {65536, 65536, false},
       {0, 100, false},     {-100, 100, false},   {1, int64_t{1} << 40, false}};
-  for (const auto& c : cases) EXPECT_EQ(DecodeSizeAcceptable(c.w, c.h), c.ok) << c.w << "x" << c.h;
+  for (const auto& c : sizes) EXPECT_EQ(DecodeSizeAcceptable(c.w, c.h), c.ok) << c.w << "x" << c.h;
 }
 
 // A stored 3x2 picture and how it stands upright for each orientation. Catches: a turn in the wrong

@@ -19,8 +19,7 @@ std::string EncodePicture(PictureFormat format, int width, int height, const std
 
 bool Near(uint32_t a, uint32_t b, int tolerance) {
   for (int shift : {0, 8, 16})
-    if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) > tolerance)
-      return false;
+    if (std::abs(static_cast<int>((a >> shift & 0xFF) - (b >> shift & 0xFF))) > tolerance) return false;
   return true;
 }
 
