@@ -1,5 +1,5 @@
-// Pictures and input made by the show's Wine tests: pictures encoded with the Windows Imaging
-// Component, and real keyboard and pointer input.
+// Pictures and input made by the show's Wine tests: JPEG files encoded by libjpeg-turbo, 24-bit bitmaps,
+// and real keyboard and pointer input.
 #pragma once
 #include <windows.h>
 
