@@ -35,7 +35,7 @@ int CursorCount() {
 }
 
 // One show of the files of one collection in use, no splash, on a thread of its own: what it reported and
-// the pointer display count before, during and after. `adjust` may change the environment; the pointer
+// the pointer display count during and after. `adjust` may change the environment; the pointer
 // display count starts at `pointerCount`.
 struct ShowRun {
   explicit ShowRun(const std::vector<std::string>& files, UINT tickMs = 600000, int16_t delay = 10,
@@ -58,7 +58,6 @@ struct ShowRun {
     if (adjust) adjust(env);
     thread = std::thread([=, this] {
       for (int c = CursorCount(); c < pointerCount; ++c) ::ShowCursor(TRUE);
-      before = CursorCount();
       RunShowWith(env);
       after = CursorCount();
       done = true;
@@ -71,7 +70,7 @@ struct ShowRun {
   bool Ended() { return test::WaitUntil([&] { return done.load(); }, 3000); }
 
   static inline test::TempDir dir;
-  std::atomic<int> before = 0, during = 0, after = 0, changes = 0, recentred = 0;
+  std::atomic<int> during = 0, after = 0, changes = 0, recentred = 0;
   std::atomic<bool> done = false;
   std::atomic<HWND> window = nullptr;
   std::vector<ShowEvent> events;
@@ -81,7 +80,8 @@ struct ShowRun {
 // Catches: hidden files, directories and wildcards taken for pictures; a line that names a file outside the
 // images directory shown (the show not asking the path rule, whose own cases are tested natively); a file
 // in a subfolder not found; a crash or a hang on files that exist but cannot be shown (empty, a JPEG cut
-// short); a lone modifier key not ending the show.
+// short); a lone modifier key not ending the show; and with nothing to play, a crash, something drawn or
+// no end on input.
 TEST(ShowWindow, RefusedFilesAreReportedAndTheShowGoesOn) {
   const auto& dir = ShowRun::dir;
   const std::string jpeg = test::Plain(PictureFormat::Jpeg, 64, 64, 0x00FF00);
@@ -108,9 +108,16 @@ TEST(ShowWindow, RefusedFilesAreReportedAndTheShowGoesOn) {
   for (const ShowEvent& e : run.events)
     if (e.kind != Kind::WindowShown && e.kind != Kind::Ended && shown.size() < files.size()) shown.push_back({e.file, e.kind});
   EXPECT_EQ(shown, expected);
+  ShowRun none({}, 40, -1);  // nothing to play, its timer ticking
+  ASSERT_TRUE(test::WaitUntil([&] { return none.window.load() != nullptr; }, 5000));
+  ::Sleep(300);
+  EXPECT_EQ(Screenshot::Capture().BoundsOfNot(0).right, 0) << "something drawn with nothing to play";
+  test::SendKey(VK_SHIFT);
+  EXPECT_TRUE(none.Ended());
 }
 
-// Stands in for the imaging factory in a show that decodes nothing, so only Release is called on it.
+// Stands in for the imaging factory in a show that decodes with the program's own decoders alone, so only
+// Release is called on it.
 // Its last release records whether COM was still set up on the show's thread at that moment.
 struct FactoryWatch : IUnknown {
   static inline std::atomic<int> releasedWithCom = -1;  // -1: not released
@@ -137,28 +144,45 @@ LRESULT CALLBACK SeeDefaultCommands(int code, WPARAM wParam, LPARAM lParam) {
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// A show with nothing to play (no entry), its timer ticking. Catches: the imaging factory released after
-// COM is torn down; a pointer display count of 64 or more put back one step wrong; the monitors kept on
-// (SC_MONITORPOWER swallowed) or another screen saver started (SC_SCREENSAVE passed on); a show that stays
-// up when another window takes the foreground; and with nothing to play, a crash or something drawn.
-TEST(ShowWindow, KeepsWindowsRulesForAScreenSaver) {
+// A picture on the primary and a text on a second monitor to its right, the pointer display count at 70 and
+// a stand-in for the imaging factory (the JPEG goes to the program's own decoder); then the primary gets
+// smaller and the virtual screen reaches left and up; then another window takes the foreground. Catches:
+// the imaging factory released after COM is torn down; a pointer display count of 64 or more put back one
+// step wrong; the monitors kept on (SC_MONITORPOWER swallowed) or another screen saver started
+// (SC_SCREENSAVE passed on); after a display change the window left over the old virtual screen, or the
+// picture or the text not centred anew where its monitor now lies in the window; a system command or the
+// display change ending the show; and a show that stays up when another window takes the foreground.
+TEST(ShowWindow, KeepsWindowsRulesAndFollowsADisplayChange) {
   static FactoryWatch factory;
   FactoryWatch::releasedWithCom = -1;
-  ShowRun run({}, 50, 0, [](ShowEnvironment& env) {
+  static std::atomic<bool> changed = false;
+  changed = false;
+  const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
+  const DisplayMetrics before{{0, 0, 2 * w, h}, w, h, {{w, 0, w, h}}},
+      after{{-300, -40, 2 * w + 300, h + 40}, w - 120, h - 60, {{w, 0, w, h}}};
+  ShowRun::dir.Write(L"a.jpg", test::Plain(PictureFormat::Jpeg, 200, 100, 0x3060FF));
+  ShowRun run({"a.jpg", "gone.jpg"}, 600000, 10, [&](ShowEnvironment& env) {
     env.imagingFactory = [] { return ComPtr<IWICImagingFactory>(reinterpret_cast<IWICImagingFactory*>(&factory)); };
+    env.display = [=] { return changed ? after : before; };
   }, 70);
-  ASSERT_TRUE(test::WaitUntil([&] { return run.window.load() != nullptr; }, 5000));
-  ::Sleep(500);  // the show has settled in the foreground, and ticked
-  EXPECT_EQ(Screenshot::Capture().BoundsOfNot(0).right, 0) << "something drawn with nothing to play";
-  const DWORD showThread = ::GetWindowThreadProcessId(run.window, nullptr);
-  HHOOK hook = ::SetWindowsHookExW(WH_CBT, &SeeDefaultCommands, nullptr, showThread);
+  ASSERT_TRUE(test::WaitUntil([&] { return run.changes == 2; }, 5000));
+  ::Sleep(300);  // the show has settled in the foreground
+  HHOOK hook = ::SetWindowsHookExW(WH_CBT, &SeeDefaultCommands, nullptr, ::GetWindowThreadProcessId(run.window, nullptr));
   ASSERT_NE(hook, nullptr);
   gDefaultCommands.clear();
   ::SendMessageW(run.window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
   ::SendMessageW(run.window, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
   ::UnhookWindowsHookEx(hook);
   EXPECT_EQ(gDefaultCommands, (std::vector<WPARAM>{SC_MONITORPOWER}));
-  EXPECT_FALSE(run.done) << "a system command ended the show";
+
+  changed = true;
+  ::SendMessageW(run.window, WM_DISPLAYCHANGE, 32, MAKELPARAM(w - 120, h - 60));
+  ASSERT_TRUE(test::WaitUntil([&] { return run.recentred == 2; }, 3000));
+  RECT at{};
+  ::GetWindowRect(run.window, &at);
+  EXPECT_TRUE(at.left == -300 && at.top == -40 && at.right == 2 * w && at.bottom == h);
+  ::Sleep(300);
+  EXPECT_FALSE(run.done) << "a system command or the display change ended the show";
 
   HWND other = ::CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 10, 10, 200, 100, nullptr,
                                  nullptr, nullptr, nullptr);
@@ -170,37 +194,9 @@ TEST(ShowWindow, KeepsWindowsRulesForAScreenSaver) {
   }, 3000)) << "another window in the foreground did not end the show";
   ::DestroyWindow(other);
   ASSERT_TRUE(run.Ended());
-  EXPECT_EQ(run.before, 70);
   EXPECT_LT(run.during, 0) << "the pointer was not hidden";
   EXPECT_EQ(run.after, 70) << "the pointer display count changed";
   EXPECT_EQ(FactoryWatch::releasedWithCom, 1) << "the factory was released after COM was torn down";
-}
-
-// The primary shows a picture, a second monitor to its right a text; then the primary gets smaller and the
-// virtual screen reaches left and up. Catches: the window left over the old virtual screen, the picture or
-// the text not centred anew where its monitor now lies in the window, and the window's move taken for a
-// move of the pointer.
-TEST(ShowWindow, DisplayChangeCoversTheNewScreenAndCentresEachMonitorAnew) {
-  const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
-  ShowRun::dir.Write(L"a.bmp", test::Plain(PictureFormat::Bmp, 200, 100, 0x3060FF));
-  static std::atomic<bool> changed = false;
-  changed = false;
-  const DisplayMetrics before{{0, 0, 2 * w, h}, w, h, {{w, 0, w, h}}},
-      after{{-300, -40, 2 * w + 300, h + 40}, w - 120, h - 60, {{w, 0, w, h}}};
-  test::MovePointer(30, 30);
-  ShowRun run({"a.bmp", "gone.jpg"}, 600000, 10,
-              [&](ShowEnvironment& env) { env.display = [=] { return changed ? after : before; }; });
-  ASSERT_TRUE(test::WaitUntil([&] { return run.changes == 2; }, 5000));
-  changed = true;
-  ::SendMessageW(run.window, WM_DISPLAYCHANGE, 32, MAKELPARAM(w - 120, h - 60));
-  ASSERT_TRUE(test::WaitUntil([&] { return run.recentred == 2; }, 3000));
-  RECT at{};
-  ::GetWindowRect(run.window, &at);
-  EXPECT_TRUE(at.left == -300 && at.top == -40 && at.right == 2 * w && at.bottom == h);
-  ::Sleep(300);
-  EXPECT_FALSE(run.done) << "the display change ended the show";
-  test::SendKey(VK_SHIFT);
-  ASSERT_TRUE(run.Ended());
   std::vector<PixelRect> boxes(2);  // the primary's corner lies at (300, 40) in the window
   for (const ShowEvent& e : run.events)
     if (e.kind == Kind::Recentred) boxes.at(static_cast<size_t>(e.monitor)) = e.box;
