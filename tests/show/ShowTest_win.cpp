@@ -1,8 +1,9 @@
 // The show under Wine. In this process, what only a test inside it can see: the pointer's display count,
-// what the show reports for refused files and after a display change, turned photos, and how it keeps
-// Windows' rules for a screen saver. Then the real Pictavo.scr "/S", watched on the screen and ended with
-// real input: on one monitor (ShowEndToEnd) and on two side by side (ShowMonitors: a 1024x768 primary at
-// 0,0 and an 800x600 monitor at 1024,0, made by scripts/wine-fixture.sh with Xorg's dummy driver).
+// what the show reports for refused files and after a display change, and how it keeps Windows' rules for
+// a screen saver. Then the real Pictavo.scr "/S", watched on the screen and ended with real input: on one
+// monitor (ShowEndToEnd: the splash, pictures, turned photos and texts) and on two side by side
+// (ShowMonitors: a 1024x768 primary at 0,0 and an 800x600 monitor at 1024,0, made by
+// scripts/wine-fixture.sh with Xorg's dummy driver).
 #include <gtest/gtest.h>
 
 #include <wincodec.h>
