@@ -19,13 +19,38 @@
 #include "app/Settings.h"
 #include "collections/CollectionInfo.h"
 #include "show/Slideshow_win.h"
-#include "tests/pictures/TestPictures_win.h"
+#include "tests/pictures/JpegTestFiles.h"
 #include "tests/support/WineTest_win.h"
 
 namespace pictavo {
 namespace {
 
-using test::PictureFormat;
+enum class PictureFormat { Bmp, Jpeg };
+
+// A picture of width x height whose pixel (x, y) has the colour rgb(x, y) (0x00RRGGBB). A JPEG gets an
+// Exif segment with this orientation when it is not 0, little-endian, or big-endian when it is negative.
+std::string EncodePicture(PictureFormat format, int width, int height, const std::function<uint32_t(int, int)>& rgb,
+                          int orientation = 0) {
+  if (format == PictureFormat::Bmp) return test::Bmp24(width, height, rgb);
+  const std::vector<uint8_t> jpeg =
+      test::EncodeJpeg({"picture", width, height, JCS_RGB, 1, 1}, orientation == 0 ? 1 : orientation,
+                       [&](int x, int y, int ch) { return static_cast<uint8_t>(rgb(x, y) >> (16 - 8 * ch)); });
+  return std::string(jpeg.begin(), jpeg.end());
+}
+std::string Plain(PictureFormat format, int width, int height, uint32_t rgb) {
+  return EncodePicture(format, width, height, [rgb](int, int) { return rgb; });
+}
+// Channel-wise closeness, for lossy JPEG.
+bool Near(uint32_t a, uint32_t b, int tolerance = 40) {
+  for (int shift : {0, 8, 16})
+    if (std::abs(static_cast<int>((a >> shift & 0xFF) - (b >> shift & 0xFF))) > tolerance) return false;
+  return true;
+}
+// A key pressed and released, as a user gives it.
+void SendKey(BYTE vk) {
+  ::keybd_event(vk, 0, 0, 0);
+  ::keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
+}
 using test::Screenshot;
 using Kind = ShowEvent::Kind;
 
@@ -85,7 +110,7 @@ struct ShowRun {
 // no end on input.
 TEST(ShowWindow, RefusedFilesAreReportedAndTheShowGoesOn) {
   const auto& dir = ShowRun::dir;
-  const std::string jpeg = test::Plain(PictureFormat::Jpeg, 64, 64, 0x00FF00);
+  const std::string jpeg = Plain(PictureFormat::Jpeg, 64, 64, 0x00FF00);
   dir.Write(L"hidden.jpg", jpeg);
   ::SetFileAttributesW(dir.File(L"hidden.jpg").c_str(), FILE_ATTRIBUTE_HIDDEN);
   ::CreateDirectoryW(dir.File(L"folder.jpg").c_str(), nullptr);
@@ -103,7 +128,7 @@ TEST(ShowWindow, RefusedFilesAreReportedAndTheShowGoesOn) {
   ShowRun run(files, 40, -1);
   ASSERT_TRUE(test::WaitUntil([&] { return run.changes >= static_cast<int>(files.size()); }, 10000))
       << "the show got stuck";
-  test::SendKey(VK_SHIFT);
+  SendKey(VK_SHIFT);
   ASSERT_TRUE(run.Ended());
   std::vector<std::pair<std::string, Kind>> shown;
   for (const ShowEvent& e : run.events)
@@ -113,7 +138,7 @@ TEST(ShowWindow, RefusedFilesAreReportedAndTheShowGoesOn) {
   ASSERT_TRUE(test::WaitUntil([&] { return none.window.load() != nullptr; }, 5000));
   ::Sleep(300);
   EXPECT_EQ(Screenshot::Capture().BoundsOfNot(0).right, 0) << "something drawn with nothing to play";
-  test::SendKey(VK_SHIFT);
+  SendKey(VK_SHIFT);
   EXPECT_TRUE(none.Ended());
 }
 
@@ -161,7 +186,7 @@ TEST(ShowWindow, KeepsWindowsRulesAndFollowsADisplayChange) {
   const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
   const DisplayMetrics before{{0, 0, 2 * w, h}, w, h, {{w, 0, w, h}}},
       after{{-300, -40, 2 * w + 300, h + 40}, w - 120, h - 60, {{w, 0, w, h}}};
-  ShowRun::dir.Write(L"a.jpg", test::Plain(PictureFormat::Jpeg, 200, 100, 0x3060FF));
+  ShowRun::dir.Write(L"a.jpg", Plain(PictureFormat::Jpeg, 200, 100, 0x3060FF));
   ShowRun run({"a.jpg", "gone.jpg"}, 600000, 10, [&](ShowEnvironment& env) {
     env.imagingFactory = [] { return ComPtr<IWICImagingFactory>(reinterpret_cast<IWICImagingFactory*>(&factory)); };
     env.display = [=] { return changed ? after : before; };
@@ -291,10 +316,10 @@ TEST_F(ShowEndToEnd, SplashPictureTextsAndALargerPictureUnderAPointerAtRest) {
   ::ReleaseDC(nullptr, dc);
   const RECT screen{0, 0, sw, sh};
   const auto rgb = [](int x, int y) { return static_cast<uint32_t>((x & 0xFF) << 16 | (y & 0xFF) << 8 | 0x40); };
-  programDir_.Write(L"about.jpg", test::Plain(PictureFormat::Jpeg, 320, 160, 0xFFFF00));
-  images_.Write(L"a.bmp", test::Plain(PictureFormat::Bmp, 333, 221, 0x2080F0));
+  programDir_.Write(L"about.jpg", Plain(PictureFormat::Jpeg, 320, 160, 0xFFFF00));
+  images_.Write(L"a.bmp", Plain(PictureFormat::Bmp, 333, 221, 0x2080F0));
   images_.Write(L"broken.jpg", "not a picture at all");
-  images_.Write(L"big.bmp", test::EncodePicture(PictureFormat::Bmp, sw + 201, sh + 101, rgb));
+  images_.Write(L"big.bmp", EncodePicture(PictureFormat::Bmp, sw + 201, sh + 101, rgb));
   // Stored w x 40, left half red, right half blue: larger than the screen, standing or turned. Upright,
   // 6 (a quarter turn clockwise) has red on top, 8 blue on top, 3 (a half turn) blue on the left.
   // Negative: the tag in big-endian order.
@@ -302,7 +327,7 @@ TEST_F(ShowEndToEnd, SplashPictureTextsAndALargerPictureUnderAPointerAtRest) {
   const std::tuple<std::wstring, int, uint32_t, uint32_t> turned[] = {
       {L"6.jpg", 6, 0xFF0000u, 0x0000FFu}, {L"8.jpg", -8, 0x0000FFu, 0xFF0000u}, {L"3.bmp", 3, 0x0000FFu, 0xFF0000u}};
   for (const auto& [name, o, first, second] : turned)
-    images_.Write(name, test::EncodePicture(PictureFormat::Jpeg, w, 40, [&](int x, int) {
+    images_.Write(name, EncodePicture(PictureFormat::Jpeg, w, 40, [&](int x, int) {
       return x < w / 2 ? 0xFF0000u : 0x0000FFu;
     }, o));
   ASSERT_NO_FATAL_FAILURE(
@@ -325,7 +350,7 @@ TEST_F(ShowEndToEnd, SplashPictureTextsAndALargerPictureUnderAPointerAtRest) {
     const int meet = w / 2 - (w - (up ? sh : sw)) / 2;
     const auto at = [&, up = up](const Screenshot& s, int d) { return up ? s.At(sw / 2, meet + d) : s.At(meet + d, sh / 2); };
     ExpectInk(Next([&, first = first, second = second](const Screenshot& s) {
-      return test::Near(at(s, -4), first) && test::Near(at(s, 4), second);
+      return Near(at(s, -4), first) && Near(at(s, 4), second);
     }, screen), up ? 40 : sw, up ? sh : 40, 0);
   }
   const Screenshot big = Next([](const Screenshot& s) { return s.At(0, 0) != 0; }, screen);
@@ -347,8 +372,8 @@ bool OnBoth(const Screenshot& s) { return s.BoundsOfNot(0).left < 1024 && s.Boun
 // click on the secondary monitor not ending the show.
 TEST_F(ShowMonitors, EachMonitorShowsItsOwnEntryCentredAndAClickThereEnds) {
   ASSERT_EQ(::GetSystemMetrics(SM_CMONITORS), 2) << "Wine does not see the two monitors";
-  images_.Write(L"a.bmp", test::Plain(PictureFormat::Bmp, 333, 221, 0x2080F0));
-  images_.Write(L"b.bmp", test::Plain(PictureFormat::Bmp, 201, 151, 0x00FF00));
+  images_.Write(L"a.bmp", Plain(PictureFormat::Bmp, 333, 221, 0x2080F0));
+  images_.Write(L"b.bmp", Plain(PictureFormat::Bmp, 201, 151, 0x00FF00));
   ASSERT_NO_FATAL_FAILURE(
       Start({"a.bmp", "b.bmp", "a.bmp", std::string(300, 'W') + "\\the-last-photo.jpg"}, L"1", 1024 + 700, 500));
   Next(OnBoth, kBoth);
@@ -368,7 +393,7 @@ TEST_F(ShowMonitors, EachMonitorShowsItsOwnEntryCentredAndAClickThereEnds) {
 // sends no WM_DISPLAYCHANGE for it: the show must notice by itself) or the primary's picture gone or moved;
 // the display change ending the show.
 TEST_F(ShowMonitors, AMonitorSwitchedOffLeavesOneCorrectMonitor) {
-  images_.Write(L"a.bmp", test::Plain(PictureFormat::Bmp, 333, 221, 0x2080F0));
+  images_.Write(L"a.bmp", Plain(PictureFormat::Bmp, 333, 221, 0x2080F0));
   ASSERT_NO_FATAL_FAILURE(Start({"a.bmp", "gone.jpg"}, L"10", 500, 400));  // not on the monitor that goes
   Next(OnBoth, kBoth);
   ASSERT_TRUE(test::RunUnix(L"/usr/bin/xrandr --output DUMMY1 --off")) << "xrandr could not be run";

@@ -82,22 +82,26 @@ ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& argu
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   // Under Wine, starting a program file copied a moment before has been seen to fail once in a loaded
-  // run: a few tries before giving up, and the last error kept for the test's message.
+  // run: a few tries before giving up.
   for (int attempt = 0; attempt < 5; ++attempt) {
     if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                          &info)) {
       process_.reset(info.hProcess);
       thread_.reset(info.hThread);
       id_ = info.dwProcessId;
-      startError_ = 0;
       return;
     }
-    startError_ = ::GetLastError();
     ::Sleep(200);
   }
 }
 
-ChildProcess::~ChildProcess() { Kill(); }
+// Ended by force when still running.
+ChildProcess::~ChildProcess() {
+  if (running()) {
+    ::TerminateProcess(process_.get(), 99);
+    ::WaitForSingleObject(process_.get(), 5000);
+  }
+}
 
 bool ChildProcess::WaitForExit(DWORD timeoutMs) {
   return !process_ || ::WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0;
@@ -111,13 +115,6 @@ std::optional<DWORD> ChildProcess::ExitCode() const {
   DWORD code = 0;
   if (!process_ || running() || !::GetExitCodeProcess(process_.get(), &code)) return std::nullopt;
   return code;
-}
-
-void ChildProcess::Kill() {
-  if (running()) {
-    ::TerminateProcess(process_.get(), 99);
-    ::WaitForSingleObject(process_.get(), 5000);
-  }
 }
 
 std::vector<HWND> VisibleWindowsOf(DWORD processId) {

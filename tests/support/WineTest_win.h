@@ -66,19 +66,15 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   DWORD id() const { return id_; }
-  // 0 once the process was started, else why it could not be.
-  DWORD startError() const { return startError_; }
   // True when the process ended within the time.
   bool WaitForExit(DWORD timeoutMs);
   bool running() const;
   std::optional<DWORD> ExitCode() const;
-  void Kill();
 
  private:
   UniqueHandle process_;
   UniqueHandle thread_;
   DWORD id_ = 0;
-  DWORD startError_ = 0;
 };
 
 // A Unix program run to its end by its Unix path ("/usr/bin/xrandr --output DUMMY1 --off"), as Wine's
