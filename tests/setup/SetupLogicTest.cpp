@@ -103,7 +103,7 @@ TEST(CollectionList, EditKeepsTheRowsPlaceAndCancelKeepsTheSlot) {
             ListChange::NoRow);
 }
 
-// Collections A, B and C read from C:\P, which also holds a backup of B; B is the current row.
+// Collections A, B and C (in use) read from C:\P, which also holds a backup of B; B is the current row.
 struct DeleteSetup {
   Dialog d{"ABC"};
   test::MemoryFileSystem fs;
@@ -112,7 +112,7 @@ struct DeleteSetup {
   DeleteSetup() {
     for (const char* name : {"A.IC1", "B.IC1", "C.IC1", "B.IC1.bak"}) fs.Add(std::string("C:\\P\\") + name, name);
     for (const char* name : {"A.IC1", "B.IC1", "C.IC1", "?.IC1"}) scan.Record(name, fs.StampOf(std::string("C:\\P\\") + name), fs);
-    d.SetCurrent(1);
+    d.SetCurrent(1), d.slots[2].InUse = true;
   }
 };
 
@@ -146,7 +146,7 @@ TEST(CollectionList, DeleteAsksFirstAndRemovesTheRowTheSlotAndOnlyTheFileTheScan
     EXPECT_EQ(s.scan.fileNames,
               (row.removesB ? Names{"A.IC1", "C.IC1", "?.IC1"} : Names{"A.IC1", "B.IC1", "C.IC1", "?.IC1"}));
     // C current, in B's place; the freed slot holds nothing of the last collection.
-    EXPECT_EQ(s.d.State() + s.d.slots[2].Name, "A C |A C |1");
+    EXPECT_EQ(s.d.State() + s.d.slots[2].Name + (s.d.slots[2].InUse ? "C in use" : ""), "A C |A C |1");
   }
 
   DeleteSetup s;
