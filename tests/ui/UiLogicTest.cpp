@@ -31,8 +31,8 @@ TEST(MessageCatalogue, EveryCodeReachesItsOwnEntryAndIcon) {
     EXPECT_EQ(entry.icon, code <= -102 && code >= -104 ? kInfo : kErr) << code;
   }
   EXPECT_EQ(&MessageFor(INT32_MIN), &generic);
-  EXPECT_EQ(IconFileName(kErr), "\\err.ico");  // the path is the directory followed directly by it
-  EXPECT_EQ(IconFileName(kInfo), "\\info.ico");
+  // The path is the directory followed directly by the name.
+  EXPECT_EQ(std::tuple(IconFileName(kErr), IconFileName(kInfo)), std::tuple("\\err.ico", "\\info.ico"));
 }
 
 // Catches rounding after halving, floor instead of truncation toward zero (-51 for 101 too
