@@ -218,8 +218,8 @@ TEST_F(CollectionTableTest, OldFilesGoOnlyAfterASuccessfulWrite) {
   table[0].Name = "A2", table[1].Name = "B2", table[2].Name = "a";
   fs.failWrites = {"C:\\PIC\\A2.IC1"};
   EXPECT_EQ(Problems(Save()), (std::vector{SaveProblem::WriteFailed, SaveProblem::WouldOverwrite}));
-  EXPECT_EQ(fs.Bytes("C:\\PIC\\a.IC1") + fs.Bytes("C:\\PIC\\c.IC1"), FileFor("a") + FileFor("c"));
-  EXPECT_FALSE(fs.Find("C:\\PIC\\b.IC1"));
+  EXPECT_EQ(fs.Bytes("C:\\PIC\\a.IC1") + fs.Bytes("C:\\PIC\\c.IC1") + fs.Bytes("C:\\PIC\\b.IC1"),
+            FileFor("a") + FileFor("c") + "<missing>");
   EXPECT_EQ(fs.Bytes("C:\\PIC\\B2.IC1").substr(0, 30), "[Collection Info]\r\nNAME=B2\r\nCO");
   EXPECT_EQ(table[0].FileName + table[1].FileName, "a.IC1B2.IC1");
 }
@@ -265,8 +265,7 @@ TEST_F(CollectionTableTest, FilesChangedSinceTheScanAreLeftAloneAndReported) {
   const SaveResult r = Save();
   EXPECT_EQ(Problems(r), (std::vector{SaveProblem::ChangedOnDisk, SaveProblem::ChangedOnDisk}));
   EXPECT_EQ(fs.Bytes("C:\\PIC\\a.IC1"), "NAME=a\r\nedited by hand\r\n");
-  EXPECT_EQ(fs.Bytes("C:\\PIC\\b.IC1"), FileFor("b") + "x^y\r\n");
-  EXPECT_FALSE(fs.Find("C:\\PIC\\B2.IC1"));
+  EXPECT_EQ(fs.Bytes("C:\\PIC\\b.IC1") + fs.Bytes("C:\\PIC\\B2.IC1"), FileFor("b") + "x^y\r\n<missing>");
   EXPECT_NE(DescribeSaveFailure(r.failures[0], table).find("changed or removed by another program"), std::string::npos);
   fs.RemoveFile("C:\\PIC\\c.IC1");
   EXPECT_EQ(Problems(Save()).size(), 3u) << "a file removed by someone else is not brought back either";
