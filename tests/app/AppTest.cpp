@@ -1,7 +1,7 @@
 // Start-up without Windows: the switches, the version record, and the settings' parsing and store.
 #include <gtest/gtest.h>
 
-#include <map>
+#include <algorithm>
 #include <vector>
 
 #include "app/OSVersion.h"
@@ -11,18 +11,16 @@
 namespace pictavo {
 namespace {
 
-// Catches: switches matched after trimming, on more than two characters, or case-sensitively.
-TEST(StartMode, OnlyTheFirstTwoCharactersUpperCasedDecide) {
+// Catches: switches matched after trimming, on more than two characters, or case-sensitively; losing or
+// trimming the argument string when it is cut from the command line.
+TEST(StartMode, OnlyTheFirstTwoCharactersOfTheArgumentsUpperCasedDecide) {
   const struct { const char* args; StartMode mode; } cases[] = {
       {"/s", StartMode::Show},          {"/Store", StartMode::Show}, {"/c:1234", StartMode::Configure},
       {"/C", StartMode::Configure},     {"/a 1234", StartMode::Password}, {"/p 1234", StartMode::None},
       {"", StartMode::None},            {" /S", StartMode::None},    {"/", StartMode::None},
       {"-s", StartMode::None},          {"S", StartMode::None}};
   for (const auto& c : cases) EXPECT_EQ(ModeFromArguments(c.args), c.mode) << '"' << c.args << '"';
-}
-
-// Catches: losing or trimming the argument string when it is cut from the command line.
-TEST(StartMode, ArgumentsFollowTheProgramNameAndOneBlank) {
+  // The arguments follow the program name and one blank.
   EXPECT_EQ(ArgumentsOf("Pictavo.scr /S"), "/S");
   EXPECT_EQ(ArgumentsOf("\"C:\\a b\\Pictavo.scr\"  /S"), " /S");
   for (const char* line : {"Pictavo.scr", "\"unterminated /S", ""}) EXPECT_EQ(ArgumentsOf(line), "") << line;
@@ -51,18 +49,18 @@ TEST(OSVersion, AnswersFromTheRecordOrWithTheFailedQueryValues) {
   }
 }
 
-// Settings in memory; the writes in order, and a key whose write fails.
+using Writes = std::vector<std::pair<std::string, std::string>>;
+
+// Settings in memory: the successful writes in order (a key reads as its last), and a key whose write fails.
 struct MemoryStore final : SettingsStore {
-  std::map<std::string, std::string, std::less<>> values;
-  std::vector<std::string> writeOrder;
+  Writes writes;
   std::string failKey;
   std::string Read(std::string_view key) const override {
-    const auto it = values.find(key);
-    return it == values.end() ? std::string{} : it->second;
+    const auto it = std::find_if(writes.rbegin(), writes.rend(), [&](const auto& w) { return w.first == key; });
+    return it == writes.rend() ? std::string{} : it->second;
   }
   bool Write(std::string_view key, std::string_view value) override {
-    writeOrder.emplace_back(key);
-    return key != failKey && (values[std::string(key)] = value, true);
+    return key != failKey && (writes.emplace_back(key, value), true);
   }
 };
 
@@ -77,15 +75,12 @@ TEST(ParseDelay, FollowsTheLeadingNumberRule) {
   for (const auto& c : cases) EXPECT_EQ(ParseDelay(c.text), c.expected) << '"' << c.text << '"';
 }
 
-// Catches: flags that accept YES/1/-1, or that compare without trimming or case folding.
-TEST(ParseFlag, OnlyTrueInAnyCaseIsTrue) {
+// Catches: flags that accept YES/1/-1, or that compare without trimming or case folding; a directory that
+// keeps its blanks or case, an all-blank value that is not defaulted, and the upper-casing handed in left
+// unused.
+TEST(ParseFlagAndImagesDir, OnlyTrueInAnyCaseIsTrueTheDirectoryTrimmedUpperCasedAndDefaulted) {
   for (const char* yes : {"true", " True ", "tRuE"}) EXPECT_TRUE(ParseFlag(yes)) << yes;
   for (const char* no : {"", "yes", "1", "-1", "T", "truee", "\ttrue"}) EXPECT_FALSE(ParseFlag(no)) << no;
-}
-
-// Catches: a directory that keeps its blanks or case, an all-blank value that is not defaulted, and
-// the upper-casing handed in left unused.
-TEST(ParseImagesDir, TrimsUpperCasesAndDefaults) {
   EXPECT_EQ(ParseImagesDir(" d:\\pics "), "D:\\PICS");
   EXPECT_EQ(ParseImagesDir("   "), "C:\\PICTAVO");
   EXPECT_EQ(ParseImagesDir("c:\\x", [](std::string_view) { return std::string("MAPPED"); }), "MAPPED");
@@ -97,19 +92,16 @@ TEST(SaveSettings, WritesTheFourKeysInOrderRoundTripsAndReportsAFailedWrite) {
   MemoryStore store;
   gDelay = -7, gRandom = true, gUseAll = false, gImagesDir = " d:\\Mixed Case ";
   EXPECT_TRUE(SaveSettings(store));
-  EXPECT_EQ(store.writeOrder, (std::vector<std::string>{"Delay", "Random", "UseAll", "ImagesDir"}));
-  EXPECT_EQ(store.values["Delay"] + "|" + store.values["Random"] + "|" + store.values["UseAll"], "-7|True|False");
-  EXPECT_EQ(store.values["ImagesDir"], " d:\\Mixed Case ");
+  EXPECT_EQ(store.writes,
+            (Writes{{"Delay", "-7"}, {"Random", "True"}, {"UseAll", "False"}, {"ImagesDir", " d:\\Mixed Case "}}));
   gDelay = 0, gRandom = false, gUseAll = true;
   LoadSettings(store);
-  EXPECT_TRUE(gDelay == -7 && gRandom && !gUseAll);
-  EXPECT_EQ(gImagesDir, "D:\\MIXED CASE");
+  EXPECT_EQ(std::tuple(gDelay, gRandom, gUseAll, gImagesDir), std::tuple(-7, true, false, "D:\\MIXED CASE"));
 
   MemoryStore failing;
   failing.failKey = "Random";
   EXPECT_FALSE(SaveSettings(failing));
-  EXPECT_EQ(failing.values.size(), 3u);
-  EXPECT_EQ(failing.values["ImagesDir"], "D:\\MIXED CASE");
+  EXPECT_EQ(failing.writes, (Writes{{"Delay", "-7"}, {"UseAll", "False"}, {"ImagesDir", "D:\\MIXED CASE"}}));
 }
 
 }  // namespace

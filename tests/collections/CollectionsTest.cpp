@@ -29,36 +29,43 @@ std::string Fields(const CollectionInfo& i) {
   return out;
 }
 
-// Catches a misread key, value, USE flag, section header or line end; each row names its fault.
+// Catches a misread key, value, USE flag, section header or line end (each row names its fault), and a
+// reused slot carrying the last collection's comment, notice, flag or images into the next (each row is
+// read into the record the row before filled) or losing its FileName.
 TEST(CollectionReader, KeyAndSectionRules) {
   const struct { const char *file, *fields, *why; } cases[] = {
       {"name=Holiday\r\n", "Holiday|||0|0|", "key case must not matter"},
       {" NAME=Holiday\r\nNAME =x\r\n", "|||0|0|", "keys only at line start, = right after"},
       {"NAME=  Hol iday  \r\nCOPYRIGHT= c \r\n", "Hol iday||c|0|0|", "values trimmed, inner spaces kept"},
       {"NAME=a\r\nCOMMENT=c\r\nNAME=b\r\n", "b|c||0|0|", "any order, the last occurrence wins"},
-      {"use=  YES  \r\n", "|||1|0|", "USE key in any case, value trimmed"},
       {"USE=yes\r\n", "|||0|0|", "only YES in capitals is in use"},
       {"USE=YES\r\nUSE=TRUE\r\n", "|||0|0|", "the last USE wins; TRUE is not YES"},
+      {"use=  YES  \r\n", "|||1|0|", "USE key in any case, value trimmed"},
       {"[images]\r\na^b\r\nNAME=x\r\n", "|||0|2|a^b;NAME=x^;", "header in any case; no way back"},
       {" [Images]\r\na^b\r\n[Images] \r\na^b\r\n", "|||0|0|", "header is tested untrimmed"},
       {"NAME=x\rCOMMENT=y", "x|y||0|0|", "a lone CR ends a line; last line without end"},
       {"NAME=x\nCOMMENT=y\n", "x\nCOMMENT=y\n|||0|0|", "a lone LF does not end a line"},
-      {"", "|||0|0|", "a zero-byte file is an empty collection"},
       {"[Images]\r\n\r\n   \r\n  a.jpg^x^y  \r\nbare name.jpg\r\n", "|||0|2|a.jpg^x^y;bare name.jpg^;",
        "blank lines skipped; trimmed; split at the first caret; a bare name"},
+      {"", "|||0|0|", "a zero-byte file is an empty collection"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Fields(*Read(c.file)), c.fields) << c.why;
+  const auto info = std::make_unique<CollectionInfo>();  // one record for all, as a slot is reused
+  info->FileName = "old.ic1";
+  for (const auto& c : cases) {
+    DecodeCollection(c.file, kCp, *info);
+    EXPECT_EQ(Fields(*info), c.fields) << c.why;
+  }
+  EXPECT_EQ(info->Images[0].File + info->FileName, "old.ic1");
 }
 
-// The lines of a file as the reader splits them (CR LF or a lone CR), blanks around them removed.
+// The CR LF lines of a file, blanks around them removed.
 std::set<std::string> TrimmedLinesOf(std::string_view bytes) {
   std::set<std::string> lines;
-  for (size_t pos = 0; pos < bytes.size();) {
-    const size_t end = std::min(bytes.find('\r', pos), bytes.size());
+  for (size_t pos = 0, end; pos < bytes.size(); pos = end + 2) {
+    end = std::min(bytes.find("\r\n", pos), bytes.size());
     const std::string_view line = bytes.substr(pos, end - pos);
     const size_t a = line.find_first_not_of(' ');
     lines.emplace(a == line.npos ? std::string_view() : line.substr(a, line.find_last_not_of(' ') - a + 1));
-    pos = end + (bytes.substr(end, 2) == "\r\n" ? 2 : 1);
   }
   return lines;
 }
@@ -88,10 +95,8 @@ TEST(CollectionRewrite, LosesNoLineAndIsStable) {
     const auto first = Read(c.file);
     EXPECT_EQ(first->ImageCount, c.images);
     const std::string written = EncodeCollection(*first, kCp);
-    const auto second = Read(written);
-    EXPECT_EQ(Fields(*second), Fields(*first));
-    EXPECT_EQ(second->Kept, first->Kept);
-    EXPECT_EQ(EncodeCollection(*second, kCp), written);
+    // What it reads back it writes again as it was (compared whole: a line diff of 40000 lines is too big).
+    EXPECT_TRUE(EncodeCollection(*Read(written), kCp) == written);
     const std::set<std::string> out = TrimmedLinesOf(written);
     for (std::string line : TrimmedLinesOf(c.file)) {
       if (line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
@@ -100,13 +105,6 @@ TEST(CollectionRewrite, LosesNoLineAndIsStable) {
   }
 }
 
-// Catches a reused slot carrying the last collection's comment, notice, flag or images into the next.
-TEST(CollectionReader, FillsAnEmptiedRecordButKeepsFileName) {
-  auto info = Read("NAME=Old\r\nCOMMENT=c\r\nCOPYRIGHT=n\r\nUSE=YES\r\n[Images]\r\na^1\r\nb^2\r\n");
-  info->FileName = "old.ic1";
-  DecodeCollection("NAME=New\r\n[Images]\r\nnew.jpg^n\r\n", kCp, *info);
-  EXPECT_EQ(Fields(*info) + info->Images[1].File + info->FileName, "New|||0|1|new.jpg^n;old.ic1");
-}
 
 const std::string kHoliday =
     "[Collection Info]\r\nNAME=Holiday\r\nCOMMENT=Summer 1998\r\nCOPYRIGHT=\r\nUSE=YES\r\n\r\n"
@@ -147,8 +145,11 @@ TEST(CollectionEncoding, AnsiGoesBackByteForByteAndOtherTextAsUtf8WithBom) {
   EXPECT_EQ(Fields(*Read(bytes)), Fields(*info));
 }
 
-// Refusing too little writes outside the images directory or to a device; too much loses names.
-TEST(CollectionName, OnlyPlainFileNamesAreWritten) {
+// Refusing too little writes outside the images directory or to a device; too much loses names. Catches a
+// device that Windows opens in every directory taken for a file (with an extension, spaces before the dot,
+// in any case, a superscript digit, CLOCK$ or a console name), and names that merely begin like a device
+// refused with them.
+TEST(CollectionName, OnlyPlainFileNamesAreWrittenNeverWhatWindowsOpensAsADevice) {
   for (const char* name : {"Holiday", "a..b", ".hidden", "Caf\xC3\xA9", "CONSOLE"})
     EXPECT_TRUE(IsPlainCollectionName(name)) << name;
   for (const char* name : {"", " lead", "..", ".", "..\\x", "a/b", "C:x", "a*", "a?", "a\"b", "a<b", "a|b", "a\tb",
@@ -156,12 +157,7 @@ TEST(CollectionName, OnlyPlainFileNamesAreWritten) {
     EXPECT_FALSE(IsPlainCollectionName(name)) << '"' << name << '"';
   EXPECT_TRUE(IsPlainCollectionName(std::string(251, 'x')));
   EXPECT_FALSE(IsPlainCollectionName(std::string(252, 'x'))) << "256 with .IC1: too long for Windows";
-}
-
-// The one rule for collection names and the show's image lines. Catches a device that Windows opens in
-// every directory taken for a file (with an extension, spaces before the dot, in any case, a superscript
-// digit, CLOCK$ or a console name), and names that merely begin like a device refused with them.
-TEST(DeviceName, WhatWindowsOpensAsADeviceInEveryDirectory) {
+  // Devices: one rule for collection names and the show's image lines.
   for (const char* name : {"CON", "prn", "Aux", "NUL", "clock$", "CONIN$", "conout$", "COM0", "com9", "LPT0", "lpt9",
                            "COM\xC2\xB9", "LPT\xC2\xB3", "con.jpg", "aux.tar.gz", "Nul .txt", "COM1 ", "lpt1."})
     EXPECT_TRUE(IsDeviceName(name)) << name;
@@ -174,9 +170,8 @@ std::string FileFor(const std::string& name) { return "NAME=" + name + "\r\n[Ima
 
 class CollectionTableTest : public ::testing::Test {
  protected:
-  bool Load() { return LoadCollections(io, "C:\\PIC", *table, count, scan); }
-  SaveResult Save(std::string_view dir = "C:\\PIC") { return SaveCollections(io, dir, *table, count, scan); }
-  CollectionInfo& Slot(int i) { return (*table)[static_cast<size_t>(i)]; }
+  bool Load() { return LoadCollections(io, "C:\\PIC", table, count, scan); }
+  SaveResult Save(std::string_view dir = "C:\\PIC") { return SaveCollections(io, dir, table, count, scan); }
   static std::vector<SaveProblem> Problems(const SaveResult& r) {
     std::vector<SaveProblem> out;
     for (const SaveFailure& f : r.failures) out.push_back(f.problem);
@@ -189,8 +184,7 @@ class CollectionTableTest : public ::testing::Test {
   test::MemoryFileSystem fs;
   Windows1252CodePage cp;
   CollectionIo io{fs, cp};
-  std::unique_ptr<std::array<CollectionInfo, kCollectionSlots>> table =
-      std::make_unique<std::array<CollectionInfo, kCollectionSlots>>();
+  std::vector<CollectionInfo> table = std::vector<CollectionInfo>(kCollectionSlots);
   int16_t count = 0;
   CollectionScan scan;
 };
@@ -206,11 +200,11 @@ TEST_F(CollectionTableTest, ScanAndTheFilesItDidNotRead) {
   for (int i = 0; i < 70; ++i) fs.Add("C:\\PIC\\c" + std::to_string(i) + ".IC1", FileFor("C" + std::to_string(i)));
   ASSERT_TRUE(Load());
   ASSERT_EQ(count, 65);
-  EXPECT_EQ(Slot(0).Name + Slot(1).Name + Slot(63).Name + Slot(64).Name, "ZetaholidayC61C62");
-  EXPECT_EQ(Slot(1).FileName, "holiday.ic1");
+  EXPECT_EQ(table[0].Name + table[1].Name + table[63].Name + table[64].Name + "|" + table[1].FileName,
+            "ZetaholidayC61C62|holiday.ic1");
 
-  Slot(0).Name = "C69";     // onto a file beyond the 65th
-  Slot(1).Name = "Locked";  // onto the unreadable file
+  table[0].Name = "C69";     // onto a file beyond the 65th
+  table[1].Name = "Locked";  // onto the unreadable file
   EXPECT_EQ(Problems(Save()), (std::vector{SaveProblem::FileNotLoaded, SaveProblem::FileNotLoaded}));
   EXPECT_EQ(fs.Bytes("C:\\PIC\\c69.IC1") + fs.Bytes("C:\\PIC\\locked.IC1"), FileFor("C69") + "locked bytes");
   EXPECT_EQ(fs.Bytes("C:\\PIC\\zeta.IC1") + fs.Bytes("C:\\PIC\\holiday.ic1"), FileFor("Zeta") + nameless);
@@ -221,13 +215,13 @@ TEST_F(CollectionTableTest, ScanAndTheFilesItDidNotRead) {
 TEST_F(CollectionTableTest, OldFilesGoOnlyAfterASuccessfulWrite) {
   AddFiles({"a", "b", "c"});
   ASSERT_TRUE(Load());
-  Slot(0).Name = "A2", Slot(1).Name = "B2", Slot(2).Name = "a";
+  table[0].Name = "A2", table[1].Name = "B2", table[2].Name = "a";
   fs.failWrites = {"C:\\PIC\\A2.IC1"};
   EXPECT_EQ(Problems(Save()), (std::vector{SaveProblem::WriteFailed, SaveProblem::WouldOverwrite}));
-  EXPECT_EQ(fs.Bytes("C:\\PIC\\a.IC1") + fs.Bytes("C:\\PIC\\c.IC1"), FileFor("a") + FileFor("c"));
-  EXPECT_FALSE(fs.Find("C:\\PIC\\b.IC1"));
+  EXPECT_EQ(fs.Bytes("C:\\PIC\\a.IC1") + fs.Bytes("C:\\PIC\\c.IC1") + fs.Bytes("C:\\PIC\\b.IC1"),
+            FileFor("a") + FileFor("c") + "<missing>");
   EXPECT_EQ(fs.Bytes("C:\\PIC\\B2.IC1").substr(0, 30), "[Collection Info]\r\nNAME=B2\r\nCO");
-  EXPECT_EQ(Slot(0).FileName + Slot(1).FileName, "a.IC1B2.IC1");
+  EXPECT_EQ(table[0].FileName + table[1].FileName, "a.IC1B2.IC1");
 }
 
 // Catches removing a file Windows sees as the one just written (holiday.ic1 = Holiday.IC1), or a
@@ -238,7 +232,7 @@ TEST_F(CollectionTableTest, NeverRemovesTheFileJustWrittenOrOneInAnotherDirector
   ASSERT_TRUE(Load());
   EXPECT_TRUE(Save().AllWritten());
   EXPECT_NE(fs.Bytes("C:\\PIC\\Holiday.IC1").find("NAME=Holiday"), std::string::npos);
-  Slot(0).Name = "Renamed";
+  table[0].Name = "Renamed";
   EXPECT_TRUE(Save("D:\\NEW").AllWritten());
   EXPECT_TRUE(fs.Find("D:\\NEW\\holiday.ic1") && fs.Find("C:\\PIC\\holiday.ic1"));
 }
@@ -249,7 +243,7 @@ TEST_F(CollectionTableTest, NameClashAndBadNameAreReportedAndNothingIsLost) {
   fs.Add("C:\\PIC\\holiday.IC1", FileFor("Holiday"));
   AddFiles({"bad"});
   ASSERT_TRUE(Load());
-  Slot(2).Name = "..\\..\\Windows\\x";
+  table[2].Name = "..\\..\\Windows\\x";
   const SaveResult r = Save();
   ASSERT_EQ(Problems(r), (std::vector{SaveProblem::SameFileAs, SaveProblem::InvalidName}));
   EXPECT_EQ(r.failures[0].otherSlot, 1) << "the collection already in that file wins";
@@ -267,13 +261,12 @@ TEST_F(CollectionTableTest, FilesChangedSinceTheScanAreLeftAloneAndReported) {
   EXPECT_TRUE(Save().AllWritten()) << "unchanged files are written";
   fs.Add("C:\\PIC\\a.IC1", "NAME=a\r\nedited by hand\r\n");
   fs.Add("C:\\PIC\\b.IC1", FileFor("b") + "x^y\r\n");
-  Slot(1).Name = "B2";  // its old file was edited: it must stay, and B2 is not written either
+  table[1].Name = "B2";  // its old file was edited: it must stay, and B2 is not written either
   const SaveResult r = Save();
   EXPECT_EQ(Problems(r), (std::vector{SaveProblem::ChangedOnDisk, SaveProblem::ChangedOnDisk}));
   EXPECT_EQ(fs.Bytes("C:\\PIC\\a.IC1"), "NAME=a\r\nedited by hand\r\n");
-  EXPECT_EQ(fs.Bytes("C:\\PIC\\b.IC1"), FileFor("b") + "x^y\r\n");
-  EXPECT_FALSE(fs.Find("C:\\PIC\\B2.IC1"));
-  EXPECT_NE(DescribeSaveFailure(r.failures[0], *table).find("changed or removed by another program"), std::string::npos);
+  EXPECT_EQ(fs.Bytes("C:\\PIC\\b.IC1") + fs.Bytes("C:\\PIC\\B2.IC1"), FileFor("b") + "x^y\r\n<missing>");
+  EXPECT_NE(DescribeSaveFailure(r.failures[0], table).find("changed or removed by another program"), std::string::npos);
   fs.RemoveFile("C:\\PIC\\c.IC1");
   EXPECT_EQ(Problems(Save()).size(), 3u) << "a file removed by someone else is not brought back either";
 }

@@ -36,9 +36,8 @@ class MemoryFileSystem final : public FileSystem {
     std::vector<std::string> names;
     for (const Entry& e : entries) {
       const std::string_view p = e.path, name = p.substr(p.rfind('\\') + 1);
-      if (EqualsAsciiNoCase(p.substr(0, dir.size()), dir) && name.size() == p.size() - dir.size() &&
-          name.size() > 4 && EqualsAsciiNoCase(name.substr(name.size() - 4), ".IC1"))
-        names.emplace_back(name);
+      const bool inDir = name.size() == p.size() - dir.size() && EqualsAsciiNoCase(p.substr(0, dir.size()), dir);
+      if (inDir && name.size() > 4 && EqualsAsciiNoCase(name.substr(name.size() - 4), ".IC1")) names.emplace_back(name);
     }
     return names;
   }

@@ -20,8 +20,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 using Format = PictureHeader::Format;
-using test::Put16;
-using test::Put32;
 
 Bytes AsBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 Bytes Cut(Bytes b, size_t size) { return b.resize(size), b; }
@@ -40,8 +38,7 @@ TEST(VisiblePart, CentresByTheHalvedDifferenceKeepsOnlyTheVisiblePartAndLimitsTh
   };
   for (const auto& c : cases) {
     const Placement p = PlaceCentred(c.sw, c.sh, c.pw, c.ph);
-    EXPECT_EQ(p.onScreen, c.onScreen) << c.pw << "x" << c.ph;
-    EXPECT_EQ(p.source, c.source) << c.pw << "x" << c.ph;
+    EXPECT_EQ(std::pair(p.onScreen, p.source), std::pair(c.onScreen, c.source)) << c.pw << "x" << c.ph;
   }
   EXPECT_TRUE(PlaceCentred(1024, 768, 0, 10).onScreen.Empty());
   const struct { int64_t w, h; bool ok; } sizes[] = {
@@ -75,18 +72,17 @@ Bytes Png(uint32_t width, uint32_t height, uint8_t depth, uint8_t colourType) {
 // `comment` bytes in sub-blocks of up to 255, then an image descriptor of w x h at (left, top).
 Bytes Gif(int screenW, int screenH, int tableBits, size_t comment, int left, int top, int w, int h) {
   Bytes b{'G', 'I', 'F', '8', '9', 'a'};
-  for (int v : {screenW, screenH}) Put16(b, b.size(), static_cast<uint32_t>(v));
+  for (int v : {screenW, screenH}) test::Put16(b, b.size(), static_cast<uint32_t>(v));
   b.insert(b.end(), {static_cast<uint8_t>(tableBits < 0 ? 0 : 0x80 | tableBits), 0, 0});
   if (tableBits >= 0) b.resize(b.size() + 3 * (size_t{2} << tableBits));
   if (comment > 0) b.insert(b.end(), {0x21, 0xFE});
-  for (size_t n = 0; comment > 0; comment -= n) {
-    n = std::min<size_t>(comment, 255);
-    b.push_back(static_cast<uint8_t>(n));
-    b.resize(b.size() + n + (comment == n ? 1 : 0), 'x');
-    if (comment == n) b.back() = 0;
+  for (size_t n; comment > 0; comment -= n) {
+    b.push_back(static_cast<uint8_t>(n = std::min<size_t>(comment, 255)));
+    b.resize(b.size() + n, 'x');
+    if (comment == n) b.push_back(0);  // the terminator after the last sub-block
   }
   b.push_back(0x2C);
-  for (int v : {left, top, w, h}) Put16(b, b.size(), static_cast<uint32_t>(v));
+  for (int v : {left, top, w, h}) test::Put16(b, b.size(), static_cast<uint32_t>(v));
   return b.push_back(0), b;
 }
 
@@ -98,14 +94,8 @@ Bytes Gif(int screenW, int screenH, int tableBits, size_t comment, int left, int
 // picture (the decoders' own buffers and the 32-bit copy), 8-byte pixels counted as 4, the limit itself
 // refused, the byte count overflowing to a small one, and an unknown format refused (its decoder judges it).
 TEST(ReadPictureHeader, SizesFromEachFormatAndVariantAndTheBudget) {
-  const struct {
-    const char* what;
-    Bytes head;
-    Format format;
-    int64_t width, height;
-    int bytesPerPixel;
-    bool runLength, refused;
-  } cases[] = {
+  const struct { const char* what; Bytes head; Format format; int64_t width, height; int bytesPerPixel;
+                 bool runLength, refused; } cases[] = {
       {"core", Bmp(12, 300, 200, 24), Format::Bmp, 300, 200, 3, false, false},
       {"core 16-bit sizes", Bmp(12, 60000, 60000, 1), Format::Bmp, 60000, 60000, 1, false, true},
       {"info", Bmp(40, 640, 480, 32), Format::Bmp, 640, 480, 4, false, false},
@@ -122,7 +112,6 @@ TEST(ReadPictureHeader, SizesFromEachFormatAndVariantAndTheBudget) {
       {"info size 5", Bmp(5, 10, 10, 24), Format::Bmp, 0, 0, 0, false, true},
       {"cut info", Cut(Bmp(40, 640, 480, 24), 25), Format::Bmp, 0, 0, 0, false, true},
       {"cut core", Cut(Bmp(12, 64, 48, 24), 22), Format::Bmp, 0, 0, 0, false, true},
-      {"png grey", Png(20000, 20000, 8, 0), Format::Png, 20000, 20000, 1, false, true},
       {"png grey 2-bit", Png(5, 6, 2, 0), Format::Png, 5, 6, 1, false, false},
       {"png rgb, 96 MiB exactly", Png(4096, 6144, 8, 2), Format::Png, 4096, 6144, 3, false, false},
       {"png grey, a row more", Png(4096, 6145, 8, 0), Format::Png, 4096, 6145, 1, false, true},
@@ -143,19 +132,15 @@ TEST(ReadPictureHeader, SizesFromEachFormatAndVariantAndTheBudget) {
       {"gif nothing", Gif(0, 0, 7, 900, 0, 0, 60000, 60000), Format::Gif, 0, 0, 0, false, true},
       {"gif cut", Cut(Gif(100, 50, -1, 0, 0, 0, 1, 1), 12), Format::Gif, 0, 0, 0, false, true},
       {"jpeg", Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0, 16}, Format::Unknown, 0, 0, 0, false, false},
-      {"tiff", Bytes{'I', 'I', 42, 0, 8, 0, 0, 0}, Format::Unknown, 0, 0, 0, false, false},
       {"one byte B", Bytes{'B'}, Format::Unknown, 0, 0, 0, false, false},
   };
   for (const auto& c : cases) {
     const PictureHeader h = ReadPictureHeader(c.head.data(), std::min(c.head.size(), kPictureHeadBytes));
-    EXPECT_EQ(h.format, c.format) << c.what;
-    EXPECT_EQ(h.malformed, c.format != Format::Unknown && c.width == 0) << c.what;
-    EXPECT_EQ(RefuseBeforeDecoding(h), c.refused) << c.what;
-    if (h.malformed) continue;
-    EXPECT_EQ(h.width, c.width) << c.what;
-    EXPECT_EQ(h.height, c.height) << c.what;
-    EXPECT_EQ(h.bytesPerPixel, c.bytesPerPixel) << c.what;
-    EXPECT_EQ(h.runLength, c.runLength) << c.what;
+    EXPECT_EQ(std::tuple(h.format, h.malformed, RefuseBeforeDecoding(h)),
+              std::tuple(c.format, c.format != Format::Unknown && c.width == 0, c.refused)) << c.what;
+    if (!h.malformed)
+      EXPECT_EQ(std::tuple(h.width, h.height, h.bytesPerPixel, h.runLength),
+                std::tuple(c.width, c.height, c.bytesPerPixel, c.runLength)) << c.what;
   }
   EXPECT_EQ(ReadPictureHeader(nullptr, 0).format, Format::Unknown);
 }
@@ -165,7 +150,7 @@ Bytes RleFile(int width, int height, bool fourBit, const Bytes& runs, uint32_t c
   const uint32_t entries = colours ? colours : (fourBit ? 16 : 256);
   Bytes b = AsBytes(test::Bmp({width, height, fourBit ? 4u : 8u, fourBit ? 2u : 1u, 40, entries},
                               std::string(runs.begin(), runs.end())));
-  Put32(b, 46, colours);  // 0: as many colours as the bit count allows
+  test::Put32(b, 46, colours);  // 0: as many colours as the bit count allows
   return b;
 }
 
@@ -186,12 +171,7 @@ std::vector<std::string> Rows(const RleBitmap& p) {
 TEST(DecodeRleBitmap, EscapesRunsAndSkippedPixelsBlack) {
   Bytes longRuns;
   for (int k = 0; k < 100000; ++k) longRuns.insert(longRuns.end(), {255, 1, 0, 2, 255, 0});
-  const struct {
-    const char* what;
-    bool fourBit;
-    Bytes runs;
-    std::vector<std::string> rows;
-  } cases[] = {
+  const struct { const char* what; bool fourBit; Bytes runs; std::vector<std::string> rows; } cases[] = {
       {"rle8 runs, end of line, end of bitmap", false, {3, 1, 0, 0, 2, 2, 0, 0, 4, 3, 0, 1},
        {"3333", "22..", "111."}},
       {"rle8 delta", false, {1, 1, 0, 2, 2, 1, 1, 2, 0, 1}, {"....", "...2", "1..."}},
@@ -212,8 +192,7 @@ TEST(DecodeRleBitmap, EscapesRunsAndSkippedPixelsBlack) {
   for (const auto& c : cases) {
     const Bytes file = RleFile(4, 3, c.fourBit, c.runs);
     const auto p = DecodeRleBitmap(file.data(), file.size());
-    ASSERT_TRUE(p) << c.what;
-    EXPECT_EQ(Rows(*p), c.rows) << c.what;
+    EXPECT_EQ(p ? Rows(*p) : std::vector<std::string>{"refused"}, c.rows) << c.what;
   }
 }
 
@@ -222,19 +201,13 @@ TEST(DecodeRleBitmap, EscapesRunsAndSkippedPixelsBlack) {
 // position accepted (allocation or reads out of bounds), top-down RLE accepted, the budget ignored.
 TEST(DecodeRleBitmap, ShortPalettesAndLyingHeadersStayBounded) {
   Bytes two = RleFile(2, 1, false, {1, 1, 1, 2, 0, 1}, 2);
-  Put32(two, 54 + 4, 0x00ABCDEF);
+  test::Put32(two, 54 + 4, 0x00ABCDEF);
   const auto p = DecodeRleBitmap(two.data(), two.size());
-  ASSERT_TRUE(p);
-  EXPECT_EQ(p->pixels, (std::vector<uint32_t>{0x00ABCDEF, 0}));
+  EXPECT_EQ(p ? p->pixels : std::vector<uint32_t>{}, (std::vector<uint32_t>{0x00ABCDEF, 0}));
   const Bytes good = RleFile(4, 3, false, {4, 1, 0, 1});
-  const auto with = [&](size_t at, uint32_t v, size_t at2 = 0, uint32_t v2 = 0) {
-    Bytes f = good;
-    Put32(f, at, v);
-    if (at2) Put32(f, at2, v2);
-    return f;
-  };
+  const auto with = [&](size_t at, uint32_t v) { Bytes f = good; return test::Put32(f, at, v), f; };
   const struct { const char* what; Bytes file; uint64_t budget = kWholeDecodeBudgetBytes; } refused[] = {
-      {"60000 x 60000", with(18, 60000, 22, 60000)},
+      {"60000 x 60000", RleFile(60000, 60000, false, {4, 1, 0, 1})},
       {"width negative", with(18, static_cast<uint32_t>(-4))},
       {"top-down", with(22, static_cast<uint32_t>(-3))},
       {"data offset past the end", with(10, 1u << 30)},

@@ -25,10 +25,8 @@ struct Dialog final : CollectionRows {
   int Count() const override { return static_cast<int>(list.size()); }
   void Clear() override { list.clear(), current = -1; }
   void Insert(int r, std::string_view text, bool ticked) override { list.insert(list.begin() + r, {std::string(text), ticked}); }
-  void Remove(int row) override {
-    list.erase(list.begin() + row);
-    if (current >= Count()) current = -1;  // as a list control loses its focused row
-  }
+  // As a list control, it loses its current row when that row goes past the end.
+  void Remove(int row) override { list.erase(list.begin() + row), current = current >= Count() ? -1 : current; }
   bool Ticked(int row) const override { return list[static_cast<size_t>(row)].second; }
   int Current() const override { return current; }
   void SetCurrent(int row) override { current = row; }
@@ -66,12 +64,10 @@ TEST(CollectionList, CreateAppendsATickedRowUnlessCancelledOrFull) {
   d.exchange.Name = "Old", d.exchange.FileName = "Old.IC1", d.exchange.Kept.info = "note\r\n";
   int opened = -2;
   EXPECT_EQ(CreateCollection(d.Table(), d, d.exchange, [&](int slot) { opened = slot; }), ListChange::Cancelled);
-  EXPECT_EQ(opened, -1);
-  EXPECT_EQ(d.State(), "A B |A B |0");
+  EXPECT_EQ(d.State() + " opened " + std::to_string(opened), "A B |A B |0 opened -1");
   const auto editor = [&](int) { d.exchange.Name = "New", d.exchange.Copyright = "me", d.exchange.Comment = "c"; };
   EXPECT_EQ(CreateCollection(d.Table(), d, d.exchange, editor), ListChange::Done);
-  EXPECT_EQ(d.State(), "A B New |A B New - me+ |2");
-  EXPECT_TRUE(d.slots[2].FileName.empty() && d.slots[2].Kept.empty());
+  EXPECT_EQ(d.State() + d.slots[2].FileName + d.slots[2].Kept.info, "A B New |A B New - me+ |2");
   d.count = kCollectionSlots;
   EXPECT_EQ(CreateCollection(d.Table(), d, d.exchange, [](int) { ADD_FAILURE() << "editor opened"; }),
             ListChange::TableFull);
@@ -90,8 +86,7 @@ TEST(CollectionList, EditKeepsTheRowsPlaceAndCancelKeepsTheSlot) {
   EXPECT_EQ(EditCollection(d.Table(), d, d.exchange,
                            [&](int slot) { opened = slot, d.exchange.Comment = "changed", d.exchange.Name.clear(); }),
             ListChange::Cancelled);
-  EXPECT_EQ(opened, 2);
-  EXPECT_EQ(d.slots[2].Comment, "");
+  EXPECT_EQ(std::pair(opened, d.slots[2].Comment), std::pair(2, std::string()));
   d.exchange.Images[1].File = "stale.jpg";
   const auto editor = [&](int) {
     const CollectionInfo& e = d.exchange;
@@ -100,32 +95,35 @@ TEST(CollectionList, EditKeepsTheRowsPlaceAndCancelKeepsTheSlot) {
     d.exchange.Name = "Renamed", d.exchange.Copyright = "me";
   };
   EXPECT_EQ(EditCollection(d.Table(), d, d.exchange, editor), ListChange::Done);
-  EXPECT_EQ(d.State(), "A B Renamed D E |A B Renamed - me+ D E |2");
   // The file it was read from stays, for a later delete or save.
-  EXPECT_EQ(d.slots[2].FileName + "|" + d.slots[2].Kept.info, "C.IC1|note\r\n");
+  EXPECT_EQ(d.State() + " " + d.slots[2].FileName + "|" + d.slots[2].Kept.info,
+            "A B Renamed D E |A B Renamed - me+ D E |2 C.IC1|note\r\n");
   d.SetCurrent(-1);
   EXPECT_EQ(EditCollection(d.Table(), d, d.exchange, [](int) { ADD_FAILURE() << "editor opened"; }),
             ListChange::NoRow);
 }
 
-// Collections A, B and C read from C:\P, which also holds a backup of B; B is the current row.
+// Collections A, B and C (in use) read from C:\P, which also holds a backup of B; B is the current row.
 struct DeleteSetup {
   Dialog d{"ABC"};
   test::MemoryFileSystem fs;
-  CollectionScan scan{"C:\\P", {"A.IC1", "B.IC1", "C.IC1"}, {}};
+  CollectionScan scan{"C:\\P", {"A.IC1", "B.IC1", "C.IC1", "?.IC1"}, {}};
   CollectionFiles Where() { return {fs, "C:\\P", scan}; }
   DeleteSetup() {
     for (const char* name : {"A.IC1", "B.IC1", "C.IC1", "B.IC1.bak"}) fs.Add(std::string("C:\\P\\") + name, name);
     for (const char* name : {"A.IC1", "B.IC1", "C.IC1", "?.IC1"}) scan.Record(name, fs.StampOf(std::string("C:\\P\\") + name), fs);
-    d.SetCurrent(1);
+    d.SetCurrent(1), d.slots[2].InUse = true;
   }
 };
 
 // Catches a delete that removes a file the collection was not read from (a pattern, a path, a file the
 // scan never read, one in another directory, or the file of a collection that still names it) or leaves
 // its own on disk (it would come back at the next scan), the scan still listing a removed file (a later
-// save would treat it as its own), and the row and the slot getting out of step.
-TEST(CollectionList, DeleteRemovesTheRowTheSlotAndOnlyTheFileTheScanReadForIt) {
+// save would treat it as its own), and the row and the slot getting out of step; then the question's text
+// not ending right after the row text, No deleting anyway, a collection dropped from the list although
+// its file stayed (it would come back), a file removed that another program wrote since the scan, no row
+// current after deleting the last, and Delete acting when no row is current or the list is empty.
+TEST(CollectionList, DeleteAsksFirstAndRemovesTheRowTheSlotAndOnlyTheFileTheScanReadForIt) {
   // otherSlotFile: the FileName of slot 0.
   const struct { const char* what; std::string fileName, scanDir, otherSlotFile; bool removesB; } rows[] = {
       {"its own file", "B.IC1", "C:\\P", "A.IC1", true},
@@ -140,24 +138,17 @@ TEST(CollectionList, DeleteRemovesTheRowTheSlotAndOnlyTheFileTheScanReadForIt) {
     SCOPED_TRACE(row.what);
     DeleteSetup s;
     s.scan.directory = row.scanDir;
-    s.scan.fileNames.push_back("?.IC1");
     s.d.slots[0].FileName = row.otherSlotFile;
     s.d.slots[1].FileName = row.fileName;
     EXPECT_EQ(DeleteCollection(s.d.Table(), s.d, s.Where(), kYes), ListChange::Done);
-    EXPECT_EQ(!s.fs.Find("C:\\P\\B.IC1"), row.removesB);
-    EXPECT_EQ(s.fs.entries.size(), row.removesB ? 3u : 4u);  // B.IC1.bak among those that stay
+    // B.IC1.bak among those that stay
+    EXPECT_EQ(std::tuple(!s.fs.Find("C:\\P\\B.IC1"), s.fs.entries.size()), std::tuple(row.removesB, row.removesB ? 3u : 4u));
     EXPECT_EQ(s.scan.fileNames,
               (row.removesB ? Names{"A.IC1", "C.IC1", "?.IC1"} : Names{"A.IC1", "B.IC1", "C.IC1", "?.IC1"}));
-    EXPECT_EQ(s.d.State(), "A C |A C |1");  // C current, in B's place
-    EXPECT_EQ(s.d.slots[2].Name, "");  // the freed slot holds nothing of the last collection
+    // C current, in B's place; the freed slot holds nothing of the last collection.
+    EXPECT_EQ(s.d.State() + s.d.slots[2].Name + (s.d.slots[2].InUse ? "C in use" : ""), "A C |A C |1");
   }
-}
 
-// Catches the question's text not ending right after the row text, No deleting anyway, a collection
-// dropped from the list although its file stayed (it would come back), a file removed that another
-// program wrote since the scan, no row current after deleting the last, and Delete acting when no row is
-// current or the list is empty.
-TEST(CollectionList, DeleteAsksFirstAndKeepsTheCollectionWhenItsFileStays) {
   DeleteSetup s;
   s.d.slots[1].Copyright = "me";
   std::string asked;
@@ -169,8 +160,7 @@ TEST(CollectionList, DeleteAsksFirstAndKeepsTheCollectionWhenItsFileStays) {
   s.fs.failRemoves = false;
   s.fs.Add("C:\\P\\B.IC1", "written since");
   EXPECT_EQ(DeleteCollection(s.d.Table(), s.d, s.Where(), kYes), ListChange::FileChanged);
-  EXPECT_EQ(s.d.State(), "A B C |A B C |1");
-  EXPECT_EQ(s.fs.Bytes("C:\\P\\B.IC1"), "written since");
+  EXPECT_EQ(s.d.State() + " " + s.fs.Bytes("C:\\P\\B.IC1"), "A B C |A B C |1 written since");
   s.d.SetCurrent(2);
   EXPECT_EQ(DeleteCollection(s.d.Table(), s.d, s.Where(), kYes), ListChange::Done);
   EXPECT_EQ(s.d.State(), "A B |A B |1");
@@ -203,35 +193,32 @@ TEST(DirectoryCheck, DecidesFromTheTextAndTheDirectoriesThatExist) {
 }
 
 // Catches ticks not reaching InUse slot by slot, an empty box not falling back to C:\PICTAVO (or being
-// created), and the typed case of the directory lost.
-TEST(SetupChoices, OkStoresTheControlsIntoSettingsAndTable) {
+// created), the typed case of the directory lost; and the detail of what was not saved listing every failure
+// (the dialog would grow off the screen) or miscounting the rest.
+TEST(SetupChoices, OkStoresTheControlsIntoSettingsAndTableAndTheNotSavedDetailStaysShort) {
   Dialog d("AB");
   d.slots[0].InUse = true;
   Settings settings;
   SetupChoices choices{90, true, true, {false, true}, "d:\\Pics"};
   EXPECT_TRUE(StoreSetupChoices(choices, settings, d.Table()));
-  EXPECT_EQ(std::tuple(settings.delaySeconds, settings.random, settings.useAll, settings.imagesDir),
-            std::tuple(90, true, true, "d:\\Pics"));
-  EXPECT_EQ(std::pair(d.slots[0].InUse, d.slots[1].InUse), std::pair(false, true));
+  EXPECT_EQ(std::tuple(settings.delaySeconds, settings.random, settings.useAll, settings.imagesDir, d.slots[0].InUse,
+                       d.slots[1].InUse),
+            std::tuple(90, true, true, "d:\\Pics", false, true));
 
   choices.dirText.clear();
   EXPECT_FALSE(StoreSetupChoices(choices, settings, d.Table()));
   EXPECT_EQ(settings.imagesDir, "C:\\PICTAVO");
-}
 
-// Catches the detail listing every failure (the dialog would grow off the screen) or miscounting the rest.
-TEST(SetupChoices, NotSavedDetailNamesFiveFailuresAndCountsTheRest) {
-  Dialog d("0123456");
+  Dialog seven("0123456");
   SaveResult result;
   for (int i = 0; i < 7; ++i) result.failures.push_back({i, SaveProblem::WriteFailed, -1});
-  const std::string detail = NotSavedDetail(result, d.slots);
+  const std::string detail = NotSavedDetail(result, seven.slots);
   EXPECT_TRUE(std::count(detail.begin(), detail.end(), '\n') == 5 && detail.find("\"4\"") != detail.npos &&
               detail.find("\"5\"") == detail.npos && detail.ends_with("\r\nand 2 more.")) << detail;
 }
 
 // A machine with C: (C:\PICS holds Slides and art; C:\LOCKED cannot be read) and an unreadable D:.
-class FakeDirectories final : public DirectorySource {
- public:
+struct FakeDirectories final : DirectorySource {
   std::optional<std::vector<std::string>> Subdirectories(std::string_view dir) override {
     if (dir == "C:\\") return std::vector<std::string>{"PICS", "LOCKED", "Work"};
     if (dir == "C:\\PICS") return std::vector<std::string>{"Slides", "art"};
@@ -243,8 +230,10 @@ class FakeDirectories final : public DirectorySource {
 };
 
 // Catches parents missing above the open directory, subdirectories unsorted or at the wrong depth, a
-// trailing separator on a subdirectory's path, and opening a row changing to the wrong path.
-TEST(DirectoryBrowser, ShowsParentsAboveAndSubdirectoriesBelow) {
+// trailing separator on a subdirectory's path, and opening a row changing to the wrong path; the browser
+// opening on nothing (unusable) for a missing directory or a path without a drive letter, an unreadable
+// directory replacing the open one, and an unreadable drive being taken.
+TEST(DirectoryBrowser, ShowsParentsAboveSubdirectoriesBelowAndFallsBackToWhatCanBeRead) {
   FakeDirectories machine;
   DirectoryBrowser browser(machine);
   ASSERT_TRUE(browser.Open("c:/PICS\\"));
@@ -259,22 +248,16 @@ TEST(DirectoryBrowser, ShowsParentsAboveAndSubdirectoriesBelow) {
   ASSERT_TRUE(browser.OpenRow(0));
   EXPECT_EQ(browser.OpenPath(), "C:\\");
   EXPECT_EQ(browser.Rows().size(), 4u);
-}
 
-// Catches the browser opening on nothing (unusable) for a missing directory or a path without a drive
-// letter, an unreadable directory replacing the open one, and an unreadable drive being taken.
-TEST(DirectoryBrowser, FallsBackToWhatCanBeRead) {
-  FakeDirectories machine;
-  const std::pair<const char*, const char*> rows[] = {
+  const std::pair<const char*, const char*> starts[] = {
       {"C:\\PICS\\Gone\\Deeper", "C:\\PICS"}, {"C:\\LOCKED", "C:\\"}, {"PICTAVO", "C:\\Work"},
       {"", "C:\\Work"},                       {"D:\\PICTAVO", "C:\\Work"},
   };
-  for (const auto& [start, opens] : rows) {
-    DirectoryBrowser browser(machine);
-    EXPECT_TRUE(browser.OpenNearest(start)) << start;
-    EXPECT_EQ(browser.OpenPath(), opens) << start;
+  for (const auto& [start, opens] : starts) {
+    DirectoryBrowser fresh(machine);
+    EXPECT_TRUE(fresh.OpenNearest(start)) << start;
+    EXPECT_EQ(fresh.OpenPath(), opens) << start;
   }
-  DirectoryBrowser browser(machine);
   ASSERT_TRUE(browser.Open("C:\\PICS"));
   EXPECT_FALSE(browser.Open("C:\\LOCKED"));
   EXPECT_FALSE(browser.SelectDrive('D'));

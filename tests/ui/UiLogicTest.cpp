@@ -31,8 +31,8 @@ TEST(MessageCatalogue, EveryCodeReachesItsOwnEntryAndIcon) {
     EXPECT_EQ(entry.icon, code <= -102 && code >= -104 ? kInfo : kErr) << code;
   }
   EXPECT_EQ(&MessageFor(INT32_MIN), &generic);
-  EXPECT_EQ(IconFileName(kErr), "\\err.ico");  // the path is the directory followed directly by it
-  EXPECT_EQ(IconFileName(kInfo), "\\info.ico");
+  // The path is the directory followed directly by the name.
+  EXPECT_EQ(std::tuple(IconFileName(kErr), IconFileName(kInfo)), std::tuple("\\err.ico", "\\info.ico"));
 }
 
 // Catches rounding after halving, floor instead of truncation toward zero (-51 for 101 too
@@ -61,9 +61,8 @@ TEST(PlaceAboutBeside, BesideTheOwnerUnlessPastTheRightEdge) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.screen);
     const AboutPlacement p = PlaceAboutBeside(1000, row.top, row.width, row.height, 5790, row.boxHeight, row.screen);
-    EXPECT_EQ(p.centreOnScreen, row.centre);
-    EXPECT_EQ(p.position.top, row.wantTop);
-    EXPECT_EQ(p.position.left, row.wantLeft);
+    EXPECT_EQ(std::tuple(p.centreOnScreen, p.position.top, p.position.left),
+              std::tuple(row.centre, row.wantTop, row.wantLeft));
   }
 }
 
@@ -77,22 +76,20 @@ TEST(Twips, ConversionsAt96_120_144) {
   EXPECT_EQ(PointsToPixels(15.75f, 96), 21);
 }
 
-// Catches converting sizes instead of edges (neighbours no longer flush at 144 DPI), and a
-// control in a frame placed relative to the dialog instead of the frame.
-TEST(ControlPixelRect, ConvertsEdgesRelativeToTheFrame) {
+// Catches converting sizes instead of edges (neighbours no longer flush at 144 DPI), a control in a frame
+// placed relative to the dialog instead of the frame; controls created in table order instead of by tab
+// position (Tab and a label's access key follow the creation order) and a frame created after the controls
+// it holds (it would be drawn over them).
+TEST(FormLayout, EdgesRelativeToTheFrameAndCreationFramesFirstThenByTabPosition) {
   const ControlSpec controls[] = {{1, ControlKind::Button, "a", {15, 15, 15, 15}, 0},
                                   {2, ControlKind::Button, "b", {30, 15, 15, 15}, 1}};
   const FormSpec form{"t", 100, 100, {}, controls};
   EXPECT_EQ(ControlPixelRect(form, controls[0], 144), (PixelRect{2, 2, 3, 3}));
   EXPECT_EQ(ControlPixelRect(form, controls[1], 144), (PixelRect{3, 2, 5, 3}));
-}
 
-// Catches controls created in table order instead of by tab position (Tab and a label's access key follow
-// the creation order) and a frame created after the controls it holds (it would be drawn over them).
-TEST(CreationOrder, FramesFirstThenByTabPosition) {
-  const ControlSpec controls[] = {{1, ControlKind::Button, "", {}, 2}, {2, ControlKind::Label, "", {}, 0},
-                                  {3, ControlKind::TextBox, "", {}, 1}, {4, ControlKind::GroupFrame, "", {}, 3}};
-  EXPECT_EQ(CreationOrder(FormSpec{"t", 100, 100, {}, controls}), (std::vector<size_t>{3, 1, 2, 0}));
+  const ControlSpec ordered[] = {{1, ControlKind::Button, "", {}, 2}, {2, ControlKind::Label, "", {}, 0},
+                                 {3, ControlKind::TextBox, "", {}, 1}, {4, ControlKind::GroupFrame, "", {}, 3}};
+  EXPECT_EQ(CreationOrder(FormSpec{"t", 100, 100, {}, ordered}), (std::vector<size_t>{3, 1, 2, 0}));
 }
 
 }  // namespace
