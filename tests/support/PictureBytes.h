@@ -60,7 +60,7 @@ inline std::string Bmp(const BmpHead& h, const std::string& pixels = {}) {
 }
 
 // A 24-bit bitmap whose pixel (x, y) has the colour rgb(x, y) (0x00RRGGBB), bottom-up as cameras and
-// painters write them.
+// painters write them; SolidBmp: of one colour.
 template <typename F>
 std::string Bmp24(int width, int height, const F& rgb) {
   const size_t row = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
@@ -68,6 +68,9 @@ std::string Bmp24(int width, int height, const F& rgb) {
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) PutLe(pixels, (height - 1 - y) * row + static_cast<size_t>(x) * 3, rgb(x, y), 3);
   return Bmp({width, height}, pixels);
+}
+inline std::string SolidBmp(int width, int height, uint32_t rgb) {
+  return Bmp24(width, height, [rgb](int, int) { return rgb; });
 }
 
 // The head of a PNG: the signature and the IHDR chunk (its CRC not checked by a reader of sizes).
