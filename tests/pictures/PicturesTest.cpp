@@ -138,9 +138,10 @@ TEST(ReadPictureHeader, SizesFromEachFormatAndVariantAndTheBudget) {
     const PictureHeader h = ReadPictureHeader(c.head.data(), std::min(c.head.size(), kPictureHeadBytes));
     EXPECT_EQ(std::tuple(h.format, h.malformed, RefuseBeforeDecoding(h)),
               std::tuple(c.format, c.format != Format::Unknown && c.width == 0, c.refused)) << c.what;
-    if (!h.malformed)
+    if (!h.malformed) {
       EXPECT_EQ(std::tuple(h.width, h.height, h.bytesPerPixel, h.runLength),
                 std::tuple(c.width, c.height, c.bytesPerPixel, c.runLength)) << c.what;
+    }
   }
   EXPECT_EQ(ReadPictureHeader(nullptr, 0).format, Format::Unknown);
 }
