@@ -94,12 +94,11 @@ void TypeDir(HWND dialog, const std::wstring& text, bool leave = true) {
 
 // Counts the moves and resizes a window makes while it is subclassed.
 int gPositionChanges = 0;
-WNDPROC gNextProc = nullptr;
-LRESULT CALLBACK CountPositionChanges(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK CountPositionChanges(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
   const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
   if (message == WM_WINDOWPOSCHANGING && (pos->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE))
     ++gPositionChanges;
-  return ::CallWindowProcW(gNextProc, hwnd, message, wParam, lParam);
+  return ::DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 // Catches stored settings not reaching the controls (slider, caption, option, check box, directory),
@@ -127,8 +126,7 @@ TEST(SetupDialog, ShowsTheStoredSettingsAndOkStoresEveryChoice) {
               "Pictavo Settings|1 min 30 sec|" + p.Dir());
     EXPECT_TRUE(::IsDlgButtonChecked(dialog, rbRandom) && !::IsDlgButtonChecked(dialog, chkUseAll));
     EXPECT_EQ(RowsOf(dialog), "Trips - own photos+ Work- ");
-    ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);  // Enter and Escape, as the dialog manager hands them on
-    ::SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    for (WPARAM key : {IDOK, IDCANCEL}) ::SendMessageW(dialog, WM_COMMAND, key, 0);  // Enter and Escape, handed on
     EXPECT_TRUE(::IsWindowVisible(dialog));
     Key(dialog, slDelay, VK_PRIOR);  // one large step down
     EXPECT_EQ(TextOf(dialog, lblDelay), "1 min 0 sec");
@@ -145,10 +143,9 @@ TEST(SetupDialog, ShowsTheStoredSettingsAndOkStoresEveryChoice) {
     ::GetClientRect(dialog, &client);
     const RECT suggested{outer.left + 37, outer.top + 23, outer.right + 37 + want.right - client.right,
                          outer.bottom + 23 + want.bottom - client.bottom};
-    gNextProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountPositionChanges)));
+    ::SetWindowSubclass(dialog, &CountPositionChanges, 1, 0);
     ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&suggested));
-    ::SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gNextProc));
+    ::RemoveWindowSubclass(dialog, &CountPositionChanges, 1);
     test::ExpectLayout(dialog, SetupFormSpec(), other, false, false);
     EXPECT_EQ(test::RectOf(dialog), (PixelRect{suggested.left, suggested.top, suggested.right, suggested.bottom}));
     EXPECT_EQ(gPositionChanges, 1);
