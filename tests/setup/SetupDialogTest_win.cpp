@@ -27,7 +27,7 @@ namespace pictavo {
 namespace {
 
 using namespace setup;
-using test::Answer, test::Click, test::kDpi, test::Press, test::PostClick, test::TextOf;
+using test::Answer, test::Click, test::kDpi, test::PostClick, test::TextOf;
 
 std::string CollectionBytes(const std::string& name, const std::string& copyright, bool inUse) {
   return "[Collection Info]\r\nNAME=" + name + "\r\nCOMMENT=a note\r\nCOPYRIGHT=" + copyright + "\r\nUSE=" +
@@ -94,12 +94,11 @@ void TypeDir(HWND dialog, const std::wstring& text, bool leave = true) {
 
 // Counts the moves and resizes a window makes while it is subclassed.
 int gPositionChanges = 0;
-WNDPROC gNextProc = nullptr;
-LRESULT CALLBACK CountPositionChanges(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK CountPositionChanges(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
   const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
   if (message == WM_WINDOWPOSCHANGING && (pos->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE))
     ++gPositionChanges;
-  return ::CallWindowProcW(gNextProc, hwnd, message, wParam, lParam);
+  return ::DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 // Catches stored settings not reaching the controls (slider, caption, option, check box, directory),
@@ -127,8 +126,7 @@ TEST(SetupDialog, ShowsTheStoredSettingsAndOkStoresEveryChoice) {
               "Pictavo Settings|1 min 30 sec|" + p.Dir());
     EXPECT_TRUE(::IsDlgButtonChecked(dialog, rbRandom) && !::IsDlgButtonChecked(dialog, chkUseAll));
     EXPECT_EQ(RowsOf(dialog), "Trips - own photos+ Work- ");
-    ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);  // Enter and Escape, as the dialog manager hands them on
-    ::SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    for (WPARAM key : {IDOK, IDCANCEL}) ::SendMessageW(dialog, WM_COMMAND, key, 0);  // Enter and Escape, handed on
     EXPECT_TRUE(::IsWindowVisible(dialog));
     Key(dialog, slDelay, VK_PRIOR);  // one large step down
     EXPECT_EQ(TextOf(dialog, lblDelay), "1 min 0 sec");
@@ -145,10 +143,9 @@ TEST(SetupDialog, ShowsTheStoredSettingsAndOkStoresEveryChoice) {
     ::GetClientRect(dialog, &client);
     const RECT suggested{outer.left + 37, outer.top + 23, outer.right + 37 + want.right - client.right,
                          outer.bottom + 23 + want.bottom - client.bottom};
-    gNextProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountPositionChanges)));
+    ::SetWindowSubclass(dialog, &CountPositionChanges, 1, 0);
     ::SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&suggested));
-    ::SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gNextProc));
+    ::RemoveWindowSubclass(dialog, &CountPositionChanges, 1);
     test::ExpectLayout(dialog, SetupFormSpec(), other, false, false);
     EXPECT_EQ(test::RectOf(dialog), (PixelRect{suggested.left, suggested.top, suggested.right, suggested.bottom}));
     EXPECT_EQ(gPositionChanges, 1);
@@ -180,16 +177,14 @@ TEST(SetupDialog, CancelAfterCreateAndEditWritesNothing) {
 // Catches the directory check run when the user only switched to another window (a half-typed path would
 // empty the list and lose the work) or not run before a button acts (Delete or OK through its access key
 // taking the directory typed over), a relative path kept relative (the show, started elsewhere, would not
-// find it), a deletion not asked under its title, waiting for OK or removing another file, no current row
+// find it), a deletion not asked under its title, waiting for OK or leaving the row's file, no current row
 // after it, a horizontal scroll bar under a long list, a failing handler closing the dialog instead of
-// telling the user; a typed file or a directory without collections keeping the old rows or Edit and
-// Delete, its trailing "\" kept; and OK then storing settings instead of showing -104 and closing.
+// telling the user; a directory without collections keeping the old rows or Edit and Delete; and OK then
+// storing settings instead of showing -104 and closing.
 TEST(SetupDialog, TheBoxIsCheckedWhenTheUserMovesOnAndBeforeAButtonActs) {
   Prepared p;
-  p.images.Write(L"a file", "x");
   test::TempDir many, empty;
   for (char c = 'A'; c <= 'I'; ++c) many.Write(Widen(std::string(1, c)) + L".IC1", CollectionBytes({c}, "", true));
-  many.Write(L"A.IC1.bak", "not a collection");
   const std::wstring parent = many.path().substr(0, many.path().rfind(L'\\'));
   wchar_t before[MAX_PATH] = {};
   ::GetCurrentDirectoryW(MAX_PATH, before);
@@ -207,21 +202,16 @@ TEST(SetupDialog, TheBoxIsCheckedWhenTheUserMovesOnAndBeforeAButtonActs) {
     EXPECT_EQ(TextOf(dialog, txtDir), many.Utf8());
     EXPECT_EQ(RowsOf(dialog), "B+ C+ D+ E+ F+ G+ H+ I+ ");
     EXPECT_FALSE(many.Exists(L"A.IC1"));
-    EXPECT_EQ(many.Read(L"A.IC1.bak"), "not a collection");
     HWND list = ::GetDlgItem(dialog, lstCollections);
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), 0);
     EXPECT_FALSE(::GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL);
     Click(dialog, btnCreate);  // the editor fails
     EXPECT_TRUE(::IsWindowVisible(dialog));
-    for (const std::wstring& typed : {p.images.path() + L"\\a file", empty.path() + L"\\"}) {
+    for (const auto& [typed, rows] : {std::pair(empty.path(), ""), {p.images.path(), "Trips - own photos+ Work- "}}) {
       TypeDir(dialog, typed);
-      EXPECT_EQ(RowsOf(dialog), "");
-      EXPECT_FALSE(test::Enabled(dialog, btnEdit) || test::Enabled(dialog, btnDelete));
+      EXPECT_EQ(RowsOf(dialog), rows);
+      EXPECT_EQ(test::Enabled(dialog, btnEdit) && test::Enabled(dialog, btnDelete), *rows != 0);
     }
-    EXPECT_EQ(TextOf(dialog, txtDir), empty.Utf8());
-    TypeDir(dialog, p.images.path());
-    EXPECT_EQ(RowsOf(dialog), "Trips - own photos+ Work- ");
-    EXPECT_TRUE(test::Enabled(dialog, btnEdit) && test::Enabled(dialog, btnDelete));
     TypeDir(dialog, empty.path(), false);
     PostClick(dialog, btnSave);  // Alt+O, the box not left
   }, [](HWND question) {
@@ -235,53 +225,43 @@ TEST(SetupDialog, TheBoxIsCheckedWhenTheUserMovesOnAndBeforeAButtonActs) {
 
 // The browser's directory list: the row showing this name, or -1.
 int RowOf(HWND list, const std::string& name) {
-  const std::vector<std::string> rows = test::ListBoxTexts(list);
-  const auto at = std::find(rows.begin(), rows.end(), name);
-  return at == rows.end() ? -1 : static_cast<int>(at - rows.begin());
+  return static_cast<int>(::SendMessageW(list, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(Widen(name).c_str())));
 }
-void OpenRow(HWND dialog, int row) {
+// A row of the browser's directory list clicked once (highlighted) or twice (opened).
+void ClickRow(HWND dialog, int row, bool twice = false) {
   HWND list = ::GetDlgItem(dialog, browse::dir1);
   ::SendMessageW(list, LB_SETCURSEL, row, 0);
-  ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(browse::dir1, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+  ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(browse::dir1, twice ? LBN_DBLCLK : LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
 }
 
-// Catches a path without a drive letter leaving the browser empty, Cancel storing the walked-to
-// directory; the browser off its twips table, a missing directory not opening its nearest parent, a
-// single click opening a directory, Enter not opening the highlighted one, OK taking the highlighted
-// entry instead of the open one, and the path not upper case.
+// Catches Cancel storing the walked-to directory; the browser off its twips table, a missing directory
+// not opening its nearest parent, a single click opening a directory, Enter not opening the highlighted
+// one, OK taking the highlighted entry instead of the open one, and the path not upper case.
 TEST(Browser, OpensTheNearestDirectoryAndOkYieldsTheOpenOneInUpperCase) {
-  gImagesDir = "PICTAVO";
-  {
+  test::TempDir dir;
+  for (const wchar_t* name : {L"Slides", L"Other"}) ::CreateDirectoryW(dir.File(name).c_str(), nullptr);
+  for (int end : {browse::btnCancel, browse::btnOK}) {
+    gImagesDir = dir.Utf8() + "\\gone\\deeper";
     test::DialogDriver driver(nullptr, {[&](HWND dialog) {
-      EXPECT_GT(::SendDlgItemMessageW(dialog, browse::dir1, LB_GETCURSEL, 0, 0), 0);  // below C:\ at least
-      OpenRow(dialog, 0);
-      PostClick(dialog, browse::btnCancel);
+      test::ExpectLayout(dialog, BrowseFormSpec(), kDpi);
+      EXPECT_EQ(TextOf(dialog), "Select Collections Directory");
+      HWND list = ::GetDlgItem(dialog, browse::dir1);
+      const int open = static_cast<int>(::SendMessageW(list, LB_GETCURSEL, 0, 0));
+      EXPECT_EQ(RowOf(list, dir.Utf8().substr(dir.Utf8().rfind('\\') + 1)), open);
+      ClickRow(dialog, RowOf(list, "Slides"), true);
+      EXPECT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), open + 2);  // Other is gone, Slides has no subdirectory
+      ::SetFocus(list);
+      ClickRow(dialog, open);
+      ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);  // Enter opens the highlighted entry
+      EXPECT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), open + 3);  // Other and Slides again
+      ClickRow(dialog, RowOf(list, "Slides"), true);
+      ClickRow(dialog, 0);  // C:\ only highlighted
+      PostClick(dialog, end);
     }});
     ShowBrowse(nullptr);
+    EXPECT_EQ(gImagesDir, end == browse::btnOK ? WindowsUpper(dir.Utf8() + "\\Slides") : dir.Utf8() + "\\gone\\deeper");
   }
-  EXPECT_EQ(gImagesDir, "PICTAVO");
-  test::TempDir dir;
-  ::CreateDirectoryW(dir.File(L"Slides").c_str(), nullptr);
-  ::CreateDirectoryW(dir.File(L"Other").c_str(), nullptr);
-  gImagesDir = dir.Utf8() + "\\gone\\deeper";
-  test::DialogDriver driver(nullptr, {[&](HWND dialog) {
-    test::ExpectLayout(dialog, BrowseFormSpec(), kDpi);
-    EXPECT_EQ(TextOf(dialog), "Select Collections Directory");
-    HWND list = ::GetDlgItem(dialog, browse::dir1);
-    const int open = static_cast<int>(::SendMessageW(list, LB_GETCURSEL, 0, 0));
-    EXPECT_EQ(RowOf(list, dir.Utf8().substr(dir.Utf8().rfind('\\') + 1)), open);
-    OpenRow(dialog, RowOf(list, "Slides"));
-    EXPECT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), open + 2);  // Other is gone, Slides has no subdirectory
-    ::SetFocus(list);
-    ::SendMessageW(list, LB_SETCURSEL, open, 0);
-    ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);  // Enter opens the highlighted entry
-    EXPECT_EQ(::SendMessageW(list, LB_GETCOUNT, 0, 0), open + 3);  // Other and Slides again
-    OpenRow(dialog, RowOf(list, "Slides"));
-    ::SendMessageW(list, LB_SETCURSEL, 0, 0);  // a single click on C:\ only highlights it
-    PostClick(dialog, browse::btnOK);
-  }});
-  ShowBrowse(nullptr);
-  EXPECT_EQ(gImagesDir, WindowsUpper(dir.Utf8() + "\\Slides"));
 }
 
 // The first use, on a machine where nothing is stored and the images directory does not exist yet.
@@ -301,23 +281,23 @@ TEST(ConfigureSwitch, FirstUseMakesACollectionThatTheShowPlays) {
   ASSERT_EQ(::GetFileAttributesW(imagesDir.c_str()), INVALID_FILE_ATTRIBUTES);
   test::TempDir photos;
   photos.Write(L"Beach.BMP", "a photo");
-  std::optional<test::ChildProcess> configure(std::in_place, test::ProgramPath(), L"/c:1234");
-  const auto window = [&](const wchar_t* title) {
-    HWND found = test::WaitForVisibleWindow(L"#32770", title, 15000, configure->id());
+  test::ChildProcess configure(test::ProgramPath(), L"/c:1234");
+  const auto window = [&](const wchar_t* title) {  // a window of the program; the test goes on without it
+    HWND found = test::WaitForVisibleWindow(L"#32770", title, 15000, configure.id());
     EXPECT_NE(found, nullptr) << Narrow(title);
     return found;
   };
   const auto closes = [](HWND w) { return test::WaitUntil([&] { return !::IsWindow(w); }, 10000); };
+  const auto press = [](HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); };
   HWND dialog = window(L"Pictavo Settings"), message = window(L"Must Be Important...");
   ASSERT_TRUE(dialog && message);
   EXPECT_NE(test::FindChildByText(message, L"There were no collections available."), nullptr);
-  Press(test::FindChildByText(message, L"&Done"));
+  press(test::FindChildByText(message, L"&Done"));
   ASSERT_TRUE(closes(message));
   EXPECT_EQ(test::WindowText(::GetDlgItem(dialog, txtDir)), imagesDir);
 
-  Press(::GetDlgItem(dialog, btnCreate));
+  press(::GetDlgItem(dialog, btnCreate));
   HWND editor = window(L"Create Image Collection");
-  ASSERT_NE(editor, nullptr);
   RECT mine{}, beneath{}, both{};
   ::GetWindowRect(::GetDlgItem(editor, collection::btnCancel), &mine);
   ::GetWindowRect(::GetDlgItem(dialog, btnCancel), &beneath);
@@ -328,23 +308,21 @@ TEST(ConfigureSwitch, FirstUseMakesACollectionThatTheShowPlays) {
   ::Sleep(500);
   ASSERT_TRUE(::IsWindowVisible(dialog)) << "the double click's second press reached the dialog beneath";
 
-  Press(::GetDlgItem(dialog, btnCreate));
-  ASSERT_NE(editor = window(L"Create Image Collection"), nullptr);
+  press(::GetDlgItem(dialog, btnCreate));
+  editor = window(L"Create Image Collection");
   ::SendDlgItemMessageW(editor, collection::txtName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Trip"));
-  Press(::GetDlgItem(editor, collection::btnAdd));
+  press(::GetDlgItem(editor, collection::btnAdd));
   HWND picker = window(L"Add Image Files");
-  ASSERT_NE(picker, nullptr);
   ::SendMessageW(test::FileNameBox(picker), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(photos.File(L"Beach.BMP").c_str()));
-  Press(::GetDlgItem(picker, IDOK));
+  press(::GetDlgItem(picker, IDOK));
   HWND list = ::GetDlgItem(editor, collection::lstFiles);
   ASSERT_TRUE(test::WaitUntil([&] { return ::SendMessageW(list, LB_GETCOUNT, 0, 0) == 1; }, 10000));
-  EXPECT_EQ(test::VisibleWindowsOf(configure->id()).size(), 2u) << "a message came with the copy";
-  Press(::GetDlgItem(editor, collection::btnSave));
+  EXPECT_EQ(test::VisibleWindowsOf(configure.id()).size(), 2u) << "a message came with the copy";
+  press(::GetDlgItem(editor, collection::btnSave));
   ASSERT_TRUE(closes(editor));
-  Press(::GetDlgItem(dialog, btnSave));
-  EXPECT_TRUE(configure->WaitForExit(10000));
-  EXPECT_EQ(configure->ExitCode().value_or(999), 0u);
-  configure.reset();
+  press(::GetDlgItem(dialog, btnSave));
+  EXPECT_TRUE(configure.WaitForExit(10000));
+  EXPECT_EQ(configure.ExitCode().value_or(999), 0u);
   EXPECT_EQ(nothingStored.Get(L"ImagesDir"), imagesDir);
   const std::string file = test::ReadFileBytes(imagesDir + L"\\Trip.IC1").value_or("");
   EXPECT_NE(file.find("beach.bmp^Trip 1\r\n"), std::string::npos) << file;

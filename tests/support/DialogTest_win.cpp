@@ -34,14 +34,14 @@ BOOL CALLBACK VisitDialog(HWND window, LPARAM) {
 void CALLBACK DriverTick(HWND, UINT, UINT_PTR, DWORD) {
   DialogDriver* d = gCurrentDriver;
   if (d == nullptr) return;
-  d->timedOut = d->timedOut || ::GetTickCount() - d->start > d->timeoutMs;
+  d->timedOut = d->timedOut || ::GetTickCount() - d->start > 15000;
   ::EnumThreadWindows(::GetCurrentThreadId(), &VisitDialog, 0);
 }
 
 }  // namespace
 
-DialogDriver::DialogDriver(HWND owner, std::vector<Step> steps, DWORD timeoutMs)
-    : owner(owner), steps(std::move(steps)), timeoutMs(timeoutMs), start(::GetTickCount()),
+DialogDriver::DialogDriver(HWND owner, std::vector<Step> steps)
+    : owner(owner), steps(std::move(steps)), start(::GetTickCount()),
       timer(::SetTimer(nullptr, 0, 150, &DriverTick)) {
   gCurrentDriver = this;
 }
@@ -65,23 +65,12 @@ Step Answer(int32_t code, Step after) {
 
 std::string TextOf(HWND window, int id) { return Narrow(WindowText(id ? ::GetDlgItem(window, id) : window)); }
 
-std::vector<std::string> ListBoxTexts(HWND list) {
-  std::vector<std::string> rows;
-  for (LRESULT i = 0, n = ::SendMessageW(list, LB_GETCOUNT, 0, 0); i < n; ++i) {
-    wchar_t text[MAX_PATH] = {};
-    ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-    rows.push_back(Narrow(text));
-  }
-  return rows;
-}
-
 void Click(HWND dialog, int id) {
   ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 void PostClick(HWND dialog, int id) {
   ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
-void Press(HWND button) { ::PostMessageW(button, BM_CLICK, 0, 0); }
 bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
 
 HWND FileNameBox(HWND dialog) {

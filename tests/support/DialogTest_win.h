@@ -21,14 +21,14 @@ using Step = std::function<void(HWND)>;
 // For its lifetime, hands every new visible dialog of this thread to the next step (polled by a thread
 // timer; a dialog that comes up while a step runs gets the step after it; the owner's own dialogs
 // excepted) and expects the owner disabled meanwhile; at the end, that one dialog came per step and all
-// were destroyed within the time, and that the owner is enabled and active again. Past the time it
+// were destroyed within 15 s, and that the owner is enabled and active again. Past the time it
 // closes every visible dialog, so that a failing test ends.
 struct DialogDriver {
-  DialogDriver(HWND owner, std::vector<Step> steps, DWORD timeoutMs = 15000);
+  DialogDriver(HWND owner, std::vector<Step> steps);
   ~DialogDriver();
   HWND owner;
   std::vector<Step> steps;
-  DWORD timeoutMs, start;
+  DWORD start;
   std::vector<HWND> seen;
   bool timedOut = false;
   UINT_PTR timer;
@@ -39,13 +39,10 @@ Step Answer(int32_t code, Step after = {});
 
 // The text of a window, or of its control with this id (UTF-8).
 std::string TextOf(HWND window, int id = 0);
-// The rows of a list box (UTF-8).
-std::vector<std::string> ListBoxTexts(HWND list);
 // A button pressed as its click or access key does: handled before this returns (Click), or when the
-// dialog's loop comes to it (PostClick); Press clicks a button of another process.
+// dialog's loop comes to it (PostClick).
 void Click(HWND dialog, int id);
 void PostClick(HWND dialog, int id);
-void Press(HWND button);
 bool Enabled(HWND dialog, int id);
 // The file name box of the platform's file-open dialog.
 HWND FileNameBox(HWND dialog);

@@ -23,7 +23,8 @@ namespace {
 
 using test::DialogDriver, test::ExpectLayout, test::kDpi, test::RectOf, test::TextOf;
 int Px(int64_t twips) { return TwipsToPixels(twips, kDpi); }
-void ExpectCentred(HWND window) { test::ExpectCentred(window, kDpi); }
+// A plain top-level window standing in for the settings dialog.
+test::OwnerWindow Owner(int left) { return {left, Px(2000), Px(6000), Px(5000)}; }
 
 // A file beside the program as a test wants it: left alone, moved aside, or replaced by bytes that
 // are no picture; put back afterwards.
@@ -35,11 +36,6 @@ struct SetAside {
   }
   ~SetAside() { ::MoveFileExW((path + L".aside").c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING); }
   std::wstring path;
-};
-
-// A plain top-level window standing in for the settings dialog.
-struct OwnerWindow : test::OwnerWindow {
-  explicit OwnerWindow(int left) : test::OwnerWindow(left, Px(2000), Px(6000), Px(5000)) {}
 };
 
 // What the icon box shows a quarter in from the left, half way down: the disc of the error
@@ -64,7 +60,7 @@ void CloseBy(HWND dialog, UINT message, WPARAM wParam) {
 // CenterForm; an owner that takes input meanwhile or is not active again afterwards; a missing or
 // unreadable icon file that stops the dialog; "&Done", Enter or Escape not closing it.
 TEST(MessageDialog, EveryCodeCentredWithItsTextsAndIconAndNothingCutOff) {
-  OwnerWindow owner(700);
+  const test::OwnerWindow owner = Owner(700);
   std::string names;
   for (int i = 0; i < 12; ++i) names += "The collection \"Rock & Roll " + std::to_string(i) + "\" was not saved. ";
   const struct {
@@ -97,9 +93,9 @@ TEST(MessageDialog, EveryCodeCentredWithItsTextsAndIconAndNothingCutOff) {
       const PixelRect frame = RectOf(::GetDlgItem(dialog, msg::Frame1), dialog);
       const PixelRect button = RectOf(::GetDlgItem(dialog, msg::Command1), dialog);
       EXPECT_TRUE(button.top >= frame.bottom && button.bottom <= client.bottom);
-      ExpectCentred(dialog);
+      test::ExpectCentred(dialog, kDpi);
       CenterForm(dialog);
-      ExpectCentred(dialog);
+      test::ExpectCentred(dialog, kDpi);
       CloseBy(dialog, row.key != 0 ? WM_KEYDOWN : WM_COMMAND, row.key != 0 ? row.key : WPARAM{msg::Command1});
     }});
     ShowMessage(row.code, owner.hwnd, row.detail);
@@ -122,7 +118,7 @@ TEST(AboutBox, PictureBesideItsOwnerOrCentredAndPlainBoxWithoutThePicture) {
     SCOPED_TRACE(std::to_string(row.picture) + " " + std::to_string(row.wParam));
     const bool present = row.picture == Present;
     SetAside picture(L"about.jpg", row.picture);
-    OwnerWindow owner(row.ownerLeft);
+    const test::OwnerWindow owner = Owner(row.ownerLeft);
     DialogDriver driver(owner.hwnd, {[&](HWND dialog) {
       EXPECT_EQ(TextOf(dialog), "About Pictavo");
       ExpectLayout(dialog, present ? AboutFormSpec() : PlainAboutFormSpec(), kDpi, row.centred);
