@@ -211,7 +211,7 @@ class ProgramShow : public ::testing::Test {
     Screenshot shot;
     RECT last{-1, -1, -1, -1};
     EXPECT_TRUE(test::WaitUntil([&] {
-      shot = area.right ? Screenshot::Capture(area) : Screenshot::Capture();
+      shot = Screenshot::Capture(area);
       const RECT ink = shot.BoundsOfNot(0), before = std::exchange(last, ink);
       return ::EqualRect(&before, &ink) && ready(shot);
     }, 10000)) << "never ready";

@@ -62,10 +62,8 @@ bool RunUnix(const std::wstring& commandLine) {
   return program.WaitForExit(10000) && program.ExitCode() == 0u;
 }
 
-ScopedSettings::ScopedSettings() { Clear(); }
-ScopedSettings::~ScopedSettings() { Clear(); }
-
-void ScopedSettings::Clear() { ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Pictavo"); }
+ScopedSettings::ScopedSettings() { ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Pictavo"); }
+ScopedSettings::~ScopedSettings() { ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Pictavo"); }
 
 void ScopedSettings::Set(std::wstring_view name, std::wstring_view value) const {
   RegistryStore().Write(Narrow(name), Narrow(value));
@@ -73,8 +71,7 @@ void ScopedSettings::Set(std::wstring_view name, std::wstring_view value) const 
 
 std::wstring ScopedSettings::Get(std::wstring_view name) const { return Widen(RegistryStore().Read(Narrow(name))); }
 
-std::wstring ProgramDir() { return LinuxToWindowsPath(PICTAVO_BIN_DIR); }
-std::wstring ProgramPath() { return ProgramDir() + L"\\Pictavo.scr"; }
+std::wstring ProgramPath() { return LinuxToWindowsPath(PICTAVO_BIN_DIR) + L"\\Pictavo.scr"; }
 
 ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& arguments) {
   std::wstring commandLine = L"\"" + program + L"\" " + arguments;
@@ -156,11 +153,8 @@ HWND FindChildByText(HWND parent, std::wstring_view text) {
   return ::FindWindowExW(parent, nullptr, nullptr, std::wstring(text).c_str());
 }
 
-Screenshot Screenshot::Capture() {
-  return Capture({0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
-}
-
-Screenshot Screenshot::Capture(const RECT& area) {
+Screenshot Screenshot::Capture(RECT area) {
+  if (::IsRectEmpty(&area)) area = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
   Screenshot shot;
   shot.width_ = area.right - area.left;
   shot.height_ = area.bottom - area.top;

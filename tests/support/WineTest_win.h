@@ -48,12 +48,10 @@ class ScopedSettings {
   void Set(std::wstring_view name, std::wstring_view value) const;
   // The value as the program reads it: empty when it is missing or not text.
   std::wstring Get(std::wstring_view name) const;
-  static void Clear();
 };
 
-// The built Pictavo.scr as a Windows path, and the directory it lies in.
+// The built Pictavo.scr as a Windows path.
 std::wstring ProgramPath();
-std::wstring ProgramDir();
 
 // A program started for a test; ended by force if still running when the object goes.
 class ChildProcess {
@@ -96,9 +94,9 @@ HWND FindChildByText(HWND parent, std::wstring_view text);
 // The primary screen's pixels, 0x00RRGGBB, taken with BitBlt from the screen.
 class Screenshot {
  public:
-  static Screenshot Capture();
-  // The pixels of `area` of the virtual screen (desktop pixels); At(0, 0) is its top-left corner.
-  static Screenshot Capture(const RECT& area);
+  // The pixels of `area` of the virtual screen (desktop pixels; empty: the primary screen); At(0, 0) is its
+  // top-left corner.
+  static Screenshot Capture(RECT area = {});
   int width() const { return width_; }
   int height() const { return height_; }
   uint32_t At(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
