@@ -11,6 +11,14 @@ endif()
 
 set(PICTAVO_WINE_ROOT ${CMAKE_BINARY_DIR}/wine)
 
+# pictavo_fuzz_instrument(TARGET): in the fuzz build, a logic library compiled with coverage feedback for
+# the fuzzers and the sanitizers they run under.
+function(pictavo_fuzz_instrument target)
+  if(PICTAVO_FUZZ)
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  endif()
+endfunction()
+
 # pictavo_native_test(NAME SOURCES ... LIBS ...): a logic test; skipped in Windows builds,
 # where the same logic is exercised through the Win32 tests.
 function(pictavo_native_test name)
