@@ -129,6 +129,19 @@ int SavedOrientation(j_decompress_ptr cinfo) {
   return 1;
 }
 
+// What libjpeg holds for one decode besides the caller's rows: a file of several scans keeps the whole
+// picture's coefficients, a single scan a few rows of samples; both, the rows it converts and upsamples.
+uint64_t WorkingBytes(j_decompress_ptr cinfo) {
+  const bool whole = jpeg_has_multiple_scans(cinfo);
+  uint64_t bytes = uint64_t{cinfo->image_width} * 4u * static_cast<unsigned>(cinfo->max_v_samp_factor) * DCTSIZE * 2u;
+  for (int c = 0; c < cinfo->num_components; ++c) {
+    const jpeg_component_info& comp = cinfo->comp_info[c];
+    bytes += whole ? uint64_t{comp.width_in_blocks} * comp.height_in_blocks * sizeof(JBLOCK)
+                   : uint64_t{comp.width_in_blocks} * static_cast<unsigned>(comp.v_samp_factor) * DCTSIZE * DCTSIZE * 3u;
+  }
+  return bytes < kJpegMemoryLimitBytes ? bytes : kJpegMemoryLimitBytes;
+}
+
 // CMYK rows as libjpeg gives them (Adobe's files store them inverted) turned into BGRX, in place.
 void CmykToBgrx(uint8_t* row, int count, bool inverted) {
   for (int i = 0; i < count; ++i, row += 4) {
@@ -186,6 +199,10 @@ JpegOutcome RunDecode(DecodeJob& job, int screenWidth, int screenHeight, JpegPar
     return JpegOutcome::Refused;
   }
   const PixelRect stored = StoredRectFor(placement.source, width, height, orientation);
+  if (!job.allocator->Reserve(WorkingBytes(cinfo))) {
+    jpeg_destroy_decompress(cinfo);
+    return JpegOutcome::Failed;
+  }
 
   const bool cmyk = job.cinfo.jpeg_color_space == JCS_CMYK || job.cinfo.jpeg_color_space == JCS_YCCK;
   job.cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRX;

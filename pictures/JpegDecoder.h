@@ -34,6 +34,10 @@ struct PixelTarget {
 class TargetAllocator {
  public:
   virtual ~TargetAllocator() = default;
+  // Called once the picture's head is read, before the decode takes its working memory beyond the target
+  // (libjpeg's coefficients of a file of several scans, its row buffers): false gives up. May wait until
+  // other decodes have given back theirs.
+  virtual bool Reserve(uint64_t /*workingBytes*/) noexcept { return true; }
   // Called once, when the picture's size is known; null pixels give up. Must not throw.
   virtual PixelTarget Allocate(int width, int height) noexcept = 0;
 };

@@ -13,14 +13,15 @@ namespace pictavo {
 PixelTarget PixelCanvas::Allocate(int width, int height) noexcept {
   if (width <= 0 || height <= 0) return {};
   if (!bitmap_ || width > width_ || height > height_) {
+    const int w = width > width_ ? width : width_, h = height > height_ ? height : height_;
     Release();
     void* bits = nullptr;
-    UniqueBitmap made = CreateTopDownDib(width, height, &bits);
+    UniqueBitmap made = CreateTopDownDib(w, h, &bits);
     if (!made || !bits) return {};
     bitmap_ = std::move(made);
     bits_ = static_cast<uint32_t*>(bits);
-    width_ = width;
-    height_ = height;
+    width_ = w;
+    height_ = h;
   }
   return {bits_, static_cast<size_t>(width_)};
 }
@@ -37,6 +38,39 @@ PictureHeader ReadPictureHeaderOf(const std::wstring& path) {
 }
 
 namespace {
+
+// The working memory one decode holds, given back when it ends.
+class Reservation {
+ public:
+  explicit Reservation(WorkingMemory* memory) : memory_(memory) {}
+  Reservation(const Reservation&) = delete;
+  Reservation& operator=(const Reservation&) = delete;
+  ~Reservation() {
+    if (held_) memory_->Give(held_);
+  }
+  bool Take(uint64_t bytes) noexcept {
+    if (!memory_ || bytes == 0) return true;
+    if (!memory_->Take(bytes)) return false;
+    held_ += bytes;
+    return true;
+  }
+
+ private:
+  WorkingMemory* memory_;
+  uint64_t held_ = 0;
+};
+
+// The canvas as the JPEG decoder's target, its working memory asked for on the way.
+class CanvasTarget final : public TargetAllocator {
+ public:
+  CanvasTarget(PixelCanvas& canvas, Reservation& reservation) : canvas_(canvas), reservation_(reservation) {}
+  bool Reserve(uint64_t bytes) noexcept override { return reservation_.Take(bytes); }
+  PixelTarget Allocate(int width, int height) noexcept override { return canvas_.Allocate(width, height); }
+
+ private:
+  PixelCanvas& canvas_;
+  Reservation& reservation_;
+};
 
 // A file read through the JPEG decoder's own small buffer.
 class FileSource final : public ByteSource {
@@ -68,7 +102,10 @@ WICPixelFormatGUID TargetFormat(IWICImagingFactory* factory, IWICBitmapFrameDeco
 
 // A run-length encoded bitmap, decoded by the program's own decoder (every pixel defined, those the
 // data skips black), then cut to the visible part as any other picture is.
-bool DecodeRunLengthVisiblePart(const std::wstring& path, int screenWidth, int screenHeight, ScreenPicture& out) {
+bool DecodeRunLengthVisiblePart(const std::wstring& path, const PictureHeader& header, int screenWidth,
+                                int screenHeight, ScreenPicture& out, Reservation& reservation) {
+  // The file (no larger than its pixels at four bytes each) and the pixels, both whole for a moment.
+  if (!reservation.Take(2 * WholeDecodeBytes(header))) return false;
   std::vector<uint8_t> file;
   if (!ReadWholeFile(path, kWholeDecodeBudgetBytes, file)) return false;
   const std::optional<RleBitmap> picture = DecodeRleBitmap(file.data(), file.size());
@@ -93,14 +130,17 @@ bool DecodeRunLengthVisiblePart(const std::wstring& path, int screenWidth, int s
 }
 
 // The program's own decoders: JPEG files and run-length bitmaps. Other formats are left to the imaging component.
-OwnDecode DecodeOwnInto(const std::wstring& path, int screenWidth, int screenHeight, ScreenPicture& out) {
+OwnDecode DecodeOwnInto(const std::wstring& path, int screenWidth, int screenHeight, ScreenPicture& out,
+                        WorkingMemory* memory) {
+  Reservation reservation(memory);
   {
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return OwnDecode::Failed;
     FileSource source(file.get());
     JpegPart part;
-    switch (DecodeJpegPart(source, screenWidth, screenHeight, out.canvas, part)) {
+    CanvasTarget target(out.canvas, reservation);
+    switch (DecodeJpegPart(source, screenWidth, screenHeight, target, part)) {
       case JpegOutcome::Decoded:
         out.shown = true;
         out.onScreen = part.onScreen;
@@ -119,13 +159,18 @@ OwnDecode DecodeOwnInto(const std::wstring& path, int screenWidth, int screenHei
   const PictureHeader header = ReadPictureHeaderOf(path);
   if (RefuseBeforeDecoding(header)) return OwnDecode::Failed;
   if (header.runLength)
-    return DecodeRunLengthVisiblePart(path, screenWidth, screenHeight, out) ? OwnDecode::Shown : OwnDecode::Failed;
+    return DecodeRunLengthVisiblePart(path, header, screenWidth, screenHeight, out, reservation) ? OwnDecode::Shown
+                                                                                                   : OwnDecode::Failed;
   return OwnDecode::OtherFormat;
 }
 
 bool DecodeWithImagingComponent(IWICImagingFactory* factory, const std::wstring& path, int screenWidth,
-                                int screenHeight, ScreenPicture& out) {
+                                int screenHeight, ScreenPicture& out, WorkingMemory* memory) {
   if (!factory) return false;
+  // The decoders of the formats whose head tells their size decode the whole frame on opening.
+  Reservation reservation(memory);
+  const PictureHeader header = ReadPictureHeaderOf(path);
+  if (RefuseBeforeDecoding(header) || !reservation.Take(WholeDecodeBytes(header))) return false;
   ComPtr<IWICBitmapDecoder> decoder;
   if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                                 decoder.put())))
@@ -136,6 +181,8 @@ bool DecodeWithImagingComponent(IWICImagingFactory* factory, const std::wstring&
   if (FAILED(frame.get()->GetSize(&width, &height))) return false;
   // The decoder believes the header: an absurd size would make it allocate or grind for a long time.
   if (!DecodeSizeAcceptable(width, height)) return false;
+  // The others (TIFF and the like) decode when their pixels are copied.
+  if (header.format == PictureHeader::Format::Unknown && !reservation.Take(uint64_t{width} * height * 4u)) return false;
 
   // Only JPEG files carry the EXIF orientation the show follows: these stand as stored.
   const int w = static_cast<int>(width), h = static_cast<int>(height);
@@ -163,18 +210,25 @@ bool DecodeWithImagingComponent(IWICImagingFactory* factory, const std::wstring&
 
 }  // namespace
 
-OwnDecode DecodeVisiblePartOwn(const std::wstring& path, int screenWidth, int screenHeight, ScreenPicture& out) {
+OwnDecode DecodeVisiblePartOwn(const std::wstring& path, int screenWidth, int screenHeight, ScreenPicture& out,
+                               WorkingMemory* memory) {
   out.Clear();
-  const OwnDecode outcome = DecodeOwnInto(path, screenWidth, screenHeight, out);
-  if (outcome == OwnDecode::Shown) return outcome;
-  out.Clear();
-  if (outcome == OwnDecode::Failed) out.canvas.Release();
+  const OwnDecode outcome = DecodeOwnInto(path, screenWidth, screenHeight, out, memory);
+  if (outcome != OwnDecode::Shown) out.Clear();
   return outcome;
 }
 
+bool DecodeVisiblePartWith(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
+                           ScreenPicture& out, WorkingMemory* memory) {
+  out.Clear();
+  if (DecodeWithImagingComponent(factory, path, screenWidth, screenHeight, out, memory)) return true;
+  out.Clear();
+  return false;
+}
+
 bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, int screenWidth, int screenHeight,
-                       ScreenPicture& out) {
-  switch (DecodeVisiblePartOwn(path, screenWidth, screenHeight, out)) {
+                       ScreenPicture& out, WorkingMemory* memory) {
+  switch (DecodeVisiblePartOwn(path, screenWidth, screenHeight, out, memory)) {
     case OwnDecode::Shown:
       return true;
     case OwnDecode::Failed:
@@ -182,10 +236,7 @@ bool DecodeVisiblePart(IWICImagingFactory* factory, const std::wstring& path, in
     case OwnDecode::OtherFormat:
       break;
   }
-  if (DecodeWithImagingComponent(factory, path, screenWidth, screenHeight, out)) return true;
-  out.Clear();
-  out.canvas.Release();
-  return false;
+  return DecodeVisiblePartWith(factory, path, screenWidth, screenHeight, out, memory);
 }
 
 }  // namespace pictavo

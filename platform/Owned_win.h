@@ -126,10 +126,11 @@ class SelectScope {
   HGDIOBJ old_;
 };
 
-// COM for this thread, for the lifetime of the scope.
+// COM for this thread, for the lifetime of the scope: a single-threaded apartment for a thread that owns
+// windows, the multithreaded one for a worker.
 class ComScope {
  public:
-  ComScope() noexcept : ok_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  explicit ComScope(DWORD model = COINIT_APARTMENTTHREADED) noexcept : ok_(SUCCEEDED(::CoInitializeEx(nullptr, model))) {}
   ComScope(const ComScope&) = delete;
   ComScope& operator=(const ComScope&) = delete;
   ~ComScope() {

@@ -28,6 +28,13 @@ bool IsPathBelowImagesDir(std::string_view file) {
   return true;
 }
 
+std::string MonitorKey(const Monitor& monitor) {
+  if (!monitor.name.empty()) return monitor.name;
+  const PixelRect& r = monitor.rect;
+  return "@" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.width) + "x" +
+         std::to_string(r.height);
+}
+
 ShowGeometry GeometryFor(const DisplayMetrics& metrics) {
   const PixelRect primary{0, 0, metrics.primaryWidth, metrics.primaryHeight};
   const bool virtualScreen = !metrics.virtualScreen.Empty();
@@ -35,42 +42,37 @@ ShowGeometry GeometryFor(const DisplayMetrics& metrics) {
   const auto inWindow = [&](const PixelRect& r) {
     return PixelRect{r.left - window.left, r.top - window.top, r.width, r.height};
   };
-  ShowGeometry g{window, inWindow(primary), {inWindow(primary)}};
+  ShowGeometry g{window, inWindow(primary), {{inWindow(primary), metrics.primaryName}}};
   if (!virtualScreen) return g;
-  std::vector<PixelRect> others;
-  for (const PixelRect& r : metrics.others) {
+  std::vector<Monitor> others;
+  for (const Monitor& m : metrics.others) {
+    const PixelRect& r = m.rect;
     const bool inside = r.left >= window.left && r.top >= window.top &&
                         int64_t{r.left} + r.width <= int64_t{window.left} + window.width &&
                         int64_t{r.top} + r.height <= int64_t{window.top} + window.height;
-    if (!r.Empty() && inside) others.push_back(inWindow(r));
+    if (!r.Empty() && inside) others.push_back({inWindow(r), m.name});
   }
-  std::stable_sort(others.begin(), others.end(), [](const PixelRect& a, const PixelRect& b) {
-    return a.left != b.left ? a.left < b.left : a.top < b.top;
+  std::stable_sort(others.begin(), others.end(), [](const Monitor& a, const Monitor& b) {
+    return a.rect.left != b.rect.left ? a.rect.left < b.rect.left : a.rect.top < b.rect.top;
   });
-  for (const PixelRect& r : others)
-    if (std::find(g.monitors.begin(), g.monitors.end(), r) == g.monitors.end()) g.monitors.push_back(r);
+  for (const Monitor& m : others) {
+    const bool mirror = std::any_of(g.monitors.begin(), g.monitors.end(),
+                                    [&](const Monitor& shown) { return shown.rect == m.rect; });
+    if (!mirror) g.monitors.push_back(m);
+  }
   return g;
 }
 
-std::vector<int> CarriedOverMonitors(const std::vector<PixelRect>& before, const std::vector<PixelRect>& after) {
+std::vector<int> CarriedOverMonitors(const std::vector<Monitor>& before, const std::vector<Monitor>& after) {
   std::vector<int> from(after.size(), -1);
-  std::vector<bool> taken(before.size(), false);
   for (size_t a = 0; a < after.size(); ++a) {
+    const std::string key = MonitorKey(after[a]);
     for (size_t b = 0; b < before.size(); ++b) {
-      if (!taken[b] && before[b] == after[a]) {
+      if (MonitorKey(before[b]) == key) {
         from[a] = static_cast<int>(b);
-        taken[b] = true;
         break;
       }
     }
-  }
-  size_t next = 0;
-  for (size_t a = 0; a < after.size(); ++a) {
-    if (from[a] >= 0) continue;
-    while (next < before.size() && taken[next]) ++next;
-    if (next == before.size()) break;
-    from[a] = static_cast<int>(next);
-    taken[next] = true;
   }
   return from;
 }

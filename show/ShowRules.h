@@ -1,6 +1,7 @@
 // What the show takes from the system, and how far: which image lines it reads, how often it lowers
 // the pointer's display count, and where its window goes on the monitors. Plain C++, pixels.
 #pragma once
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -29,13 +30,24 @@ int HidePointerSteps(LowerOnce lowerOnce) {
   return steps;
 }
 
+// One monitor: where it lies, and the name the system knows it by ("\\.\DISPLAY2"), which stays when
+// other monitors come, go or move. Empty where the system gives none: then it is known by its place.
+struct Monitor {
+  PixelRect rect;
+  std::string name = {};
+  friend bool operator==(const Monitor&, const Monitor&) = default;
+};
+// What a monitor is known by from one layout to the next.
+std::string MonitorKey(const Monitor& monitor);
+
 // The monitors as the system reports them: the virtual screen (all monitors, in desktop pixels), the
 // size of the primary monitor, whose top-left corner is the desktop's origin, and the other monitors.
 struct DisplayMetrics {
   PixelRect virtualScreen;
   int primaryWidth = 0;
   int primaryHeight = 0;
-  std::vector<PixelRect> others = {};  // desktop pixels, in any order
+  std::vector<Monitor> others = {};  // desktop pixels, in any order
+  std::string primaryName = {};
 };
 
 // Where the show's window goes (over every monitor; over the primary alone when no virtual screen is
@@ -46,13 +58,13 @@ struct ShowGeometry {
   // The primary first, then the others from left to right and, where two share a left edge, from top to
   // bottom: the order in which they take the play list's entries. A monitor that shows the same pixels as
   // one before it (a mirror) is left out, as is one outside the window.
-  std::vector<PixelRect> monitors = {};
+  std::vector<Monitor> monitors = {};
 };
 ShowGeometry GeometryFor(const DisplayMetrics& metrics);
 
-// After a display change, which monitor of `before` each monitor of `after` (desktop pixels) carries on
-// from: the one at the same place and size, else the first one left over, in order; -1 for a monitor that
-// carries on from none (it takes the next entry of the play list).
-std::vector<int> CarriedOverMonitors(const std::vector<PixelRect>& before, const std::vector<PixelRect>& after);
+// After a display change, which monitor of `before` each monitor of `after` carries on from: the one of
+// the same key (MonitorKey), wherever it lies now; -1 for a monitor that carries on from none (it takes
+// the next entry of the play list).
+std::vector<int> CarriedOverMonitors(const std::vector<Monitor>& before, const std::vector<Monitor>& after);
 
 }  // namespace pictavo

@@ -7,7 +7,8 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <system_error>
+#include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "platform/Owned_win.h"
 #include "platform/Text_win.h"
 #include "pictures/ScreenPicture_win.h"
+#include "show/Pipeline.h"
 #include "show/PlayList.h"
 #include "show/ShowRules.h"
 #include "show/TextFit.h"
@@ -79,13 +81,16 @@ int MonitorDpi(HWND window, const PixelRect& desktop) {
   return WindowDpi(window);
 }
 
-BOOL CALLBACK AddOtherMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM others) {
-  MONITORINFO info{};
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM metrics) {
+  MONITORINFOEXW info{};
   info.cbSize = sizeof(info);
-  if (::GetMonitorInfoW(monitor, &info) && !(info.dwFlags & MONITORINFOF_PRIMARY)) {
-    const RECT& r = info.rcMonitor;
-    reinterpret_cast<std::vector<PixelRect>*>(others)->push_back({r.left, r.top, r.right - r.left, r.bottom - r.top});
-  }
+  if (!::GetMonitorInfoW(monitor, &info)) return TRUE;
+  auto& display = *reinterpret_cast<DisplayMetrics*>(metrics);
+  const RECT& r = info.rcMonitor;
+  if (info.dwFlags & MONITORINFOF_PRIMARY)
+    display.primaryName = Narrow(info.szDevice);
+  else
+    display.others.push_back({{r.left, r.top, r.right - r.left, r.bottom - r.top}, Narrow(info.szDevice)});
   return TRUE;
 }
 
@@ -93,35 +98,81 @@ DisplayMetrics SystemDisplay() {
   DisplayMetrics metrics{{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
                           ::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN)},
                          ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), {}};
-  ::EnumDisplayMonitors(nullptr, nullptr, &AddOtherMonitor, reinterpret_cast<LPARAM>(&metrics.others));
+  ::EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&metrics));
   return metrics;
 }
 
 // What one monitor shows: a picture or a line of text (picImage), and the box it stands in.
 struct MonitorView {
+  std::string key;    // MonitorKey: the monitor's name
   PixelRect screen;   // the monitor, in the window's pixels: where things are centred
-  PixelRect desktop;  // the same in desktop pixels, to know it again after a display change
-  UniqueFont font;    // the text's font at this monitor's DPI
+  PixelRect desktop;  // the same in desktop pixels
+  UniqueFont font;    // the text's font at this monitor's DPI, made for the first text
+  // The picture that stands there. While the next one is decoded its canvas is the worker's, and the
+  // monitor keeps what it showed on the screen (black where it has to be painted meanwhile).
   ScreenPicture picture;
   std::wstring text;  // the line as it stands, fitted to the monitor
   std::string textStart, textName, textEnd;
   POINT textAt{};
   PixelRect box{-1000, 0, 0, 0};
-  // What stands there now, to be shown anew when the monitors change.
+  // What stands there now (or is coming), to be shown anew when the monitors change.
   std::string shownFile;
-  std::wstring shownPath;
   bool splash = false;
 };
 
-// One file to be shown on one monitor at a change.
-struct Assignment {
-  size_t monitor = 0;
-  std::string file;
+// One file to be read and decoded for one monitor: plain data that a worker fills and hands back.
+struct PictureJob {
+  std::string monitor;  // its key
+  uint64_t ticket = 0;
+  std::string file;     // the entry's File, or the splash's path
   std::wstring path;
-  bool missing = false;
-  ShowEvent::Kind kindWhenShown = ShowEvent::Kind::Picture;
-  OwnDecode outcome = OwnDecode::Failed;
+  bool splash = false;
+  bool again = false;   // the same picture or text anew, after a display change
+  bool belowImagesDir = true;
+  int screenWidth = 0;
+  int screenHeight = 0;
+  ScreenPicture picture;  // the canvas to fill; what it shows when the outcome is Picture
+  ShowEvent::Kind outcome = ShowEvent::Kind::Undecodable;
 };
+
+// What the workers share with the window for the whole show: the memory their decodes hold together, how
+// files are read and the imaging factory made, and the jobs that are done, with the window to wake.
+struct Decoding {
+  explicit Decoding(const ShowEnvironment& env) : imagingFactory(env.imagingFactory), reading(env.reading) {}
+  MemoryBudget memory{kJpegMemoryLimitBytes};  // one picture's worth: a larger one decodes alone
+  std::function<ComPtr<IWICImagingFactory>()> imagingFactory;
+  std::function<void(const std::wstring&)> reading;
+  std::mutex mutex;
+  std::vector<std::shared_ptr<PictureJob>> done;
+  HWND window = nullptr;
+};
+
+constexpr UINT kPicturesReady = WM_APP + 1;
+
+// On a worker: the file tested, read and decoded. Whatever fails or is thrown makes the picture one that
+// cannot be displayed.
+void Decode(Decoding& with, PictureJob& job) {
+  try {
+    if (with.reading) with.reading(job.path);
+    if (!job.belowImagesDir || !OrdinaryFileExists(job.path)) {
+      job.outcome = ShowEvent::Kind::Missing;
+      return;
+    }
+    OwnDecode own = DecodeVisiblePartOwn(job.path, job.screenWidth, job.screenHeight, job.picture, &with.memory);
+    if (own == OwnDecode::OtherFormat) {
+      ComScope com(COINIT_MULTITHREADED);  // the factory goes before COM does
+      const ComPtr<IWICImagingFactory> factory = with.imagingFactory ? with.imagingFactory() : CreateImagingFactory();
+      own = DecodeVisiblePartWith(factory.get(), job.path, job.screenWidth, job.screenHeight, job.picture,
+                                  &with.memory)
+                ? OwnDecode::Shown
+                : OwnDecode::Failed;
+    }
+    job.outcome = own == OwnDecode::Shown ? ShowEvent::Kind::Picture : ShowEvent::Kind::Undecodable;
+  } catch (...) {
+    job.picture.Clear();
+    job.outcome = ShowEvent::Kind::Undecodable;
+  }
+}
 
 // Hides the pointer whatever its display count was, and puts the count back afterwards.
 class HiddenPointer {
@@ -140,7 +191,12 @@ class HiddenPointer {
 
 class frmMain {
  public:
-  frmMain(const ShowEnvironment& environment, bool comReady) : env_(environment), comReady_(comReady) {}
+  explicit frmMain(const ShowEnvironment& environment)
+      : env_(environment), decoding_(std::make_shared<Decoding>(environment)),
+        workers_(static_cast<int>(std::max(1u, std::thread::hardware_concurrency()))) {
+    decoding_->done.reserve(64);
+  }
+  ~frmMain() { StopDecoding(); }
   void Run();
 
  private:
@@ -155,23 +211,28 @@ class frmMain {
   // Dispatches window events, sleeping between them, until `done` says so or the window is gone.
   template <typename Done>
   void Pump(Done done);
+  std::string SplashPath() const;
   void ShowSplash();
+  void EndSplash();
   void ShowNextImage();
-  // Each file on its monitor: the pictures decoded (those of different monitors at the same time), then the
-  // window painted once and each shown reported.
-  void ShowFiles(std::vector<Assignment> assignments);
-  Assignment AssignEntry(size_t monitor, int index) const;
+  // Hands `file` for monitor m to a worker; the monitor keeps what it shows until the result is put up.
+  void RequestPicture(size_t monitor, const std::string& file, bool splash, bool again);
+  void PicturesReady();
+  void PutUp(PictureJob& job);
+  void StopDecoding();
   // "start NAME end" on one line; a name too long for the monitor loses its middle.
   void SetText(MonitorView& view, const std::string& start, const std::string& name, const std::string& end);
   void PlaceText(MonitorView& view);
   void MakeFont(MonitorView& view);
-  // The picture or text centred again on the view's screen, which was oldScreen; a picture whose visible
-  // part changes is added to `again`, to be decoded anew.
-  void Recentre(size_t monitor, const PixelRect& oldScreen, std::vector<Assignment>& again);
+  void PlacePicture(MonitorView& view);
+  // The picture or text centred again on the view's screen, which was oldScreen; true when it stands
+  // there now, false when it is decoded anew.
+  bool Recentre(size_t monitor, const PixelRect& oldScreen);
   void EndShow();
   void Paint();
   void Notify(ShowEvent::Kind kind, size_t monitor);
   void Repaint();
+  void Repaint(const MonitorView& view);
 
   void Form_Click() { EndShow(); }
   void Form_KeyDown() { EndShow(); }
@@ -187,7 +248,9 @@ class frmMain {
   void tmrExitNotify_Timer();
 
   ShowEnvironment env_;
-  bool comReady_ = false;
+  std::shared_ptr<Decoding> decoding_;
+  WorkerPool workers_;
+  PictureRequests requests_;
   bool starting_ = true;  // the window is being created and shown: losing activation does not end the show
   RandomSource* random_ = nullptr;
   ShowList list_;
@@ -199,8 +262,7 @@ class frmMain {
   HWND hwnd_ = nullptr;
   POINT windowOrigin_{};  // the window's top-left corner in desktop pixels
   std::vector<int> displaySeen_;  // the virtual screen, the primary's size and the monitor count laid out
-  bool changing_ = false;  // the first picture has been shown: a monitor that appears takes the next entry
-  ComPtr<IWICImagingFactory> wic_;
+  bool changing_ = false;  // the first picture has been asked for: a monitor that appears takes the next entry
   std::vector<MonitorView> monitors_;  // the primary first
   LONGLONG changeStarted_ = 0;
 };
@@ -221,6 +283,7 @@ bool frmMain::Create() {
   hwnd_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, kTitle, WS_POPUP, at.left, at.top, at.width,
                             at.height, nullptr, nullptr, instance, this);
   if (!hwnd_) return false;
+  decoding_->window = hwnd_;
   LayOut(geometry, {}, {});
   return true;
 }
@@ -241,10 +304,11 @@ void frmMain::LayOut(const ShowGeometry& geometry, std::vector<MonitorView> old,
   for (size_t i = 0; i < monitors_.size(); ++i) {
     if (i < carried.size() && carried[i] >= 0) monitors_[i] = std::move(old[static_cast<size_t>(carried[i])]);
     MonitorView& view = monitors_[i];
-    view.screen = geometry.monitors[i];
+    view.key = MonitorKey(geometry.monitors[i]);
+    view.screen = geometry.monitors[i].rect;
     view.desktop = {view.screen.left + windowOrigin_.x, view.screen.top + windowOrigin_.y, view.screen.width,
                     view.screen.height};
-    MakeFont(view);
+    view.font.reset();  // the monitor's DPI may have changed with it
   }
 }
 
@@ -257,7 +321,6 @@ void frmMain::MakeFont(MonitorView& view) {
 
 void frmMain::Run() {
   BecomeDpiAware();
-  if (comReady_) wic_ = env_.imagingFactory ? env_.imagingFactory() : CreateImagingFactory();
   random_ = env_.random ? env_.random : &ProcessRandom();
 
   list_ = BuildShowList(gCollections.data(), gCollectionCount, gUseAll, gRandom, *random_);
@@ -276,6 +339,8 @@ void frmMain::Run() {
   if (list_.ShowCount() > 0) ShowNextImage();
   Pump([this] { return gStopShow; });
 
+  // Nothing waits for a read or a decode under way: what is still coming is dropped.
+  StopDecoding();
   pointer.Restore();
   ::KillTimer(hwnd_, tmrImagePictavo);
   ::SetTimer(hwnd_, tmrExitNotify, 1, nullptr);
@@ -300,36 +365,40 @@ void frmMain::Pump(Done done) {
   }
 }
 
-// On the primary monitor alone; the others stay black until the first change.
+void frmMain::StopDecoding() {
+  workers_.Close();
+  decoding_->memory.Close();
+}
+
+std::string frmMain::SplashPath() const {
+  return env_.splashPath.empty() ? ProgramDirectory() + "\\about.jpg" : env_.splashPath;
+}
+
+// On the primary monitor alone; the others stay black until the first change. A splash that takes as
+// long to read as it would stand is given up.
 void frmMain::ShowSplash() {
-  std::string splash = env_.splashPath.empty() ? ProgramDirectory() + "\\about.jpg" : env_.splashPath;
-  const std::wstring path = Widen(splash);
-  if (!OrdinaryFileExists(path)) return;
   splashDone_ = false;
-  MonitorView& view = monitors_.front();
-  if (!DecodeVisiblePart(wic_.get(), path, view.screen.width, view.screen.height, view.picture)) return;  // no splash
-  view.text.clear();
-  view.box = {view.screen.left + CenterOffset(view.screen.width, view.picture.width),
-              view.screen.top + CenterOffset(view.screen.height, view.picture.height), view.picture.width,
-              view.picture.height};
-  view.shownFile = splash;
-  view.shownPath = path;
-  view.splash = true;
-  Repaint();
-  Notify(ShowEvent::Kind::Splash, 0);
+  RequestPicture(0, SplashPath(), true, false);
   ::SetTimer(hwnd_, tmrSplash, env_.splashMs, nullptr);
   Pump([this] { return splashDone_ || gStopShow; });
   ::KillTimer(hwnd_, tmrSplash);
+  EndSplash();
+}
+
+void frmMain::EndSplash() {
   // The primary may have been laid out anew meanwhile: the splash is wherever it went.
   for (size_t i = 0; i < monitors_.size(); ++i) {
     MonitorView& shown = monitors_[i];
     if (!shown.splash) continue;
     shown.splash = false;
+    if (requests_.Waiting(shown.key)) {  // never arrived: nothing stands there
+      requests_.Forget(shown.key);
+      continue;
+    }
     shown.picture.Clear();  // the box keeps its place until the next picture moves it
-    Repaint();
+    Repaint(shown);
     Notify(ShowEvent::Kind::SplashEnded, i);
     shown.shownFile.clear();
-    shown.shownPath.clear();
   }
 }
 
@@ -339,70 +408,105 @@ void frmMain::ShowNextImage() {
   changeStarted_ = now.QuadPart;
   changing_ = true;
   const std::vector<int> entries = ChooseEntriesForChange(list_, gRandom, *random_, static_cast<int>(monitors_.size()));
-  std::vector<Assignment> assignments;
-  for (size_t m = 0; m < entries.size(); ++m) assignments.push_back(AssignEntry(m, entries[m]));
-  ShowFiles(std::move(assignments));
+  for (size_t m = 0; m < entries.size(); ++m)
+    RequestPicture(m, list_.Items[static_cast<size_t>(entries[m])].File, false, false);
 }
 
-Assignment frmMain::AssignEntry(size_t monitor, int index) const {
-  Assignment a;
-  a.monitor = monitor;
-  a.file = list_.Items[static_cast<size_t>(index)].File;
-  a.path = Widen(gImagesDir + "\\" + a.file);
+void frmMain::RequestPicture(size_t monitor, const std::string& file, bool splash, bool again) {
+  MonitorView& view = monitors_[monitor];
+  auto job = std::make_shared<PictureJob>();
+  job->monitor = view.key;
+  job->ticket = requests_.Request(view.key);
+  job->file = file;
+  job->splash = splash;
+  job->again = again;
   // Only a file below the images directory is one of the collection's: anything else (another drive,
   // "..", a device that may never answer a read) is as good as missing.
-  a.missing = !IsPathBelowImagesDir(a.file) || !OrdinaryFileExists(a.path);
-  return a;
+  job->belowImagesDir = splash || IsPathBelowImagesDir(file);
+  job->path = Widen(splash ? file : gImagesDir + "\\" + file);
+  job->screenWidth = view.screen.width;
+  job->screenHeight = view.screen.height;
+  // The next picture is decoded into the canvas of the last, so one picture is held at a time.
+  job->picture = std::move(view.picture);
+  job->picture.Clear();
+  view.picture = ScreenPicture{};
+  view.text.clear();
+  view.box.left = -1000;
+  view.shownFile = file;
+  view.splash = splash;
+  std::shared_ptr<Decoding> decoding = decoding_;
+  const bool queued = workers_.Submit([decoding, job] {
+    Decode(*decoding, *job);
+    {
+      std::lock_guard lock(decoding->mutex);
+      decoding->done.push_back(job);
+    }
+    ::PostMessageW(decoding->window, kPicturesReady, 0, 0);
+  });
+  if (!queued) {  // no thread to be had: a picture that cannot be displayed, at once
+    requests_.Forget(view.key);
+    SetText(view, "The image file ", file, " could not be displayed.");
+    Repaint(view);
+    Notify(ShowEvent::Kind::Undecodable, monitor);
+  }
 }
 
-void frmMain::ShowFiles(std::vector<Assignment> assignments) {
-  std::vector<Assignment*> decode;
-  for (Assignment& a : assignments) {
-    MonitorView& view = monitors_[a.monitor];
-    // Off the screen first; the next picture is decoded into the same canvas, so one picture is held at a time.
-    view.box.left = -1000;
-    view.picture.Clear();
-    view.text.clear();
-    view.shownFile = a.file;
-    view.shownPath = a.missing ? std::wstring() : a.path;
-    if (!a.missing) decode.push_back(&a);
+void frmMain::PicturesReady() {
+  std::vector<std::shared_ptr<PictureJob>> done;
+  {
+    std::lock_guard lock(decoding_->mutex);
+    done.swap(decoding_->done);
+    decoding_->done.reserve(64);
   }
-  // The program's own decoders hold no state: one monitor's picture on this thread, the others' on threads
-  // of their own at the same time. Everything that touches the window stays on this thread.
-  const auto decodeOwn = [this](Assignment* a) {
-    MonitorView& view = monitors_[a->monitor];
-    a->outcome = DecodeVisiblePartOwn(a->path, view.screen.width, view.screen.height, view.picture);
-  };
-  std::vector<std::jthread> workers;  // joined however this function is left
-  for (size_t i = 1; i < decode.size(); ++i) {
+  for (const std::shared_ptr<PictureJob>& job : done) {
     try {
-      workers.emplace_back(decodeOwn, decode[i]);
-    } catch (const std::system_error&) {
-      decodeOwn(decode[i]);  // no thread to be had: here, one after the other
+      PutUp(*job);
+    } catch (...) {
+      // Only the text can have failed here: the monitor stays black.
     }
   }
-  if (!decode.empty()) decodeOwn(decode.front());
-  for (std::jthread& worker : workers) worker.join();
+}
 
-  for (Assignment& a : assignments) {
-    MonitorView& view = monitors_[a.monitor];
-    bool shown = a.outcome == OwnDecode::Shown;
-    if (!a.missing && a.outcome == OwnDecode::OtherFormat)  // the imaging component, on the thread that owns it
-      shown = DecodeVisiblePart(wic_.get(), a.path, view.screen.width, view.screen.height, view.picture);
-    if (a.missing) {
-      SetText(view, "The image file ", a.file, " was not found.");
-      a.kindWhenShown = ShowEvent::Kind::Missing;
-    } else if (!shown) {
-      SetText(view, "The image file ", a.file, " could not be displayed.");
-      a.kindWhenShown = ShowEvent::Kind::Undecodable;
-    } else {
-      view.box = {view.screen.left + CenterOffset(view.screen.width, view.picture.width),
-                  view.screen.top + CenterOffset(view.screen.height, view.picture.height), view.picture.width,
-                  view.picture.height};
-    }
+// A result is put up on its monitor when that monitor still waits for it and has kept its size; a
+// monitor whose size changed meanwhile has the same file decoded anew.
+void frmMain::PutUp(PictureJob& job) {
+  if (gStopShow || !requests_.Arrived(job.monitor, job.ticket)) return;
+  const auto found = std::find_if(monitors_.begin(), monitors_.end(),
+                                  [&](const MonitorView& v) { return v.key == job.monitor; });
+  if (found == monitors_.end()) return;
+  const size_t m = static_cast<size_t>(found - monitors_.begin());
+  MonitorView& view = *found;
+  if (job.screenWidth != view.screen.width || job.screenHeight != view.screen.height) {
+    view.picture = std::move(job.picture);
+    RequestPicture(m, job.file, job.splash, job.again);
+    return;
   }
-  Repaint();
-  for (const Assignment& a : assignments) Notify(a.kindWhenShown, a.monitor);
+  view.picture = std::move(job.picture);
+  ShowEvent::Kind kind = job.outcome;
+  if (job.splash) {
+    if (kind != ShowEvent::Kind::Picture || !view.splash) {  // no splash: the show starts at once
+      view.splash = false;
+      view.shownFile.clear();
+      splashDone_ = true;
+      return;
+    }
+    if (!job.again) ::SetTimer(hwnd_, tmrSplash, env_.splashMs, nullptr);  // it stands its whole time
+    kind = ShowEvent::Kind::Splash;
+  }
+  if (job.outcome == ShowEvent::Kind::Missing)
+    SetText(view, "The image file ", job.file, " was not found.");
+  else if (job.outcome == ShowEvent::Kind::Undecodable)
+    SetText(view, "The image file ", job.file, " could not be displayed.");
+  else
+    PlacePicture(view);
+  Repaint(view);
+  Notify(job.again ? ShowEvent::Kind::Recentred : kind, m);
+}
+
+void frmMain::PlacePicture(MonitorView& view) {
+  view.box = {view.screen.left + CenterOffset(view.screen.width, view.picture.width),
+              view.screen.top + CenterOffset(view.screen.height, view.picture.height), view.picture.width,
+              view.picture.height};
 }
 
 void frmMain::SetText(MonitorView& view, const std::string& start, const std::string& name, const std::string& end) {
@@ -415,6 +519,7 @@ void frmMain::SetText(MonitorView& view, const std::string& start, const std::st
 
 // The text fitted to its monitor's width and centred on it, in the monitor's font.
 void frmMain::PlaceText(MonitorView& view) {
+  if (!view.font) MakeFont(view);
   view.box = view.screen;
   SIZE extent{};
   {
@@ -434,36 +539,37 @@ void frmMain::PlaceText(MonitorView& view) {
 }
 
 // The picture is decoded again only when the monitor's new size shows another part of it.
-void frmMain::Recentre(size_t monitor, const PixelRect& oldScreen, std::vector<Assignment>& again) {
+bool frmMain::Recentre(size_t monitor, const PixelRect& oldScreen) {
   MonitorView& view = monitors_[monitor];
   const PixelRect& screen = view.screen;
+  if (requests_.Waiting(view.key)) return false;  // what is coming is placed when it comes
   if (view.picture.shown) {
     const Placement before = PlaceCentred(oldScreen.width, oldScreen.height, view.picture.width, view.picture.height);
     const Placement after = PlaceCentred(screen.width, screen.height, view.picture.width, view.picture.height);
-    if (before.source == after.source) {
-      view.picture.onScreen = after.onScreen;
-    } else if (view.splash) {
-      DecodeVisiblePart(wic_.get(), view.shownPath, screen.width, screen.height, view.picture);  // nothing shown when it fails
-    } else {
-      Assignment a;
-      a.monitor = monitor;
-      a.file = view.shownFile;
-      a.path = view.shownPath;
-      a.kindWhenShown = ShowEvent::Kind::Recentred;
-      again.push_back(std::move(a));
-      return;
+    if (before.source != after.source) {
+      RequestPicture(monitor, view.shownFile, view.splash, true);
+      return false;
     }
-    view.box = {screen.left + CenterOffset(screen.width, view.picture.width),
-                screen.top + CenterOffset(screen.height, view.picture.height), view.picture.width, view.picture.height};
+    view.picture.onScreen = after.onScreen;
+    PlacePicture(view);
   } else if (!view.text.empty()) {
     PlaceText(view);
   } else {
     view.box.left = -1000;  // nothing stands there
   }
+  return true;
 }
 
 void frmMain::Repaint() {
   ::InvalidateRect(hwnd_, nullptr, FALSE);
+  ::UpdateWindow(hwnd_);
+}
+
+// One monitor alone: the others keep what stands there, a picture still coming included.
+void frmMain::Repaint(const MonitorView& view) {
+  const RECT r{view.screen.left, view.screen.top, view.screen.left + view.screen.width,
+               view.screen.top + view.screen.height};
+  ::InvalidateRect(hwnd_, &r, FALSE);
   ::UpdateWindow(hwnd_);
 }
 
@@ -545,28 +651,30 @@ void frmMain::Form_DisplayChange() {
   pointer_.Shift(windowOrigin_.x - at.left, windowOrigin_.y - at.top);
   ::SetWindowPos(hwnd_, HWND_TOPMOST, at.left, at.top, at.width, at.height, SWP_NOACTIVATE);
 
-  std::vector<PixelRect> before, after;
-  for (const MonitorView& view : monitors_) before.push_back(view.desktop);
-  for (const PixelRect& m : geometry.monitors) after.push_back({m.left + at.left, m.top + at.top, m.width, m.height});
+  std::vector<Monitor> before;
+  for (const MonitorView& view : monitors_) before.push_back({view.desktop, view.key});
+  std::vector<Monitor> after;
+  for (const Monitor& m : geometry.monitors)
+    after.push_back({{m.rect.left + at.left, m.rect.top + at.top, m.rect.width, m.rect.height}, MonitorKey(m)});
   const std::vector<int> carried = CarriedOverMonitors(before, after);
   std::vector<PixelRect> oldScreens;
   for (const MonitorView& view : monitors_) oldScreens.push_back(view.screen);
+  for (size_t b = 0; b < monitors_.size(); ++b)  // what a monitor that went waits for is not wanted
+    if (std::find(carried.begin(), carried.end(), static_cast<int>(b)) == carried.end())
+      requests_.Forget(monitors_[b].key);
   LayOut(geometry, std::move(monitors_), carried);
 
-  std::vector<Assignment> again;
   std::vector<size_t> recentred;
   for (size_t i = 0; i < monitors_.size(); ++i) {
     if (carried[i] >= 0) {
-      const size_t decodedBefore = again.size();
-      Recentre(i, oldScreens[static_cast<size_t>(carried[i])], again);
-      if (again.size() == decodedBefore) recentred.push_back(i);
+      if (Recentre(i, oldScreens[static_cast<size_t>(carried[i])])) recentred.push_back(i);
     } else if (changing_ && list_.ShowCount() > 0) {
-      again.push_back(AssignEntry(i, ChooseNextEntry(list_, gRandom, *random_)));
+      RequestPicture(i, list_.Items[static_cast<size_t>(ChooseNextEntry(list_, gRandom, *random_))].File, false,
+                     false);
     }
   }
   Repaint();
   for (size_t i : recentred) Notify(ShowEvent::Kind::Recentred, i);
-  if (!again.empty()) ShowFiles(std::move(again));
 }
 
 // The DPI changed (the scaling of a monitor): the texts take the new size. The window keeps covering the
@@ -574,7 +682,7 @@ void frmMain::Form_DisplayChange() {
 void frmMain::Form_DpiChanged() {
   bool text = false;
   for (MonitorView& view : monitors_) {
-    MakeFont(view);
+    view.font.reset();
     if (!view.text.empty()) PlaceText(view), text = true;
   }
   if (text) Repaint();
@@ -585,9 +693,10 @@ void frmMain::WatchDisplay() {
   if (!env_.display && DisplaySeen() != displaySeen_) Form_DisplayChange();
 }
 
+// A change still under way when the next is due is not joined by another: that change is skipped.
 void frmMain::tmrImagePictavo_Timer() {
   WatchDisplay();
-  if (ticks_.Tick(gDelay) && list_.ShowCount() > 0) ShowNextImage();
+  if (ticks_.Tick(gDelay) && list_.ShowCount() > 0 && !requests_.Waiting()) ShowNextImage();
 }
 
 void frmMain::tmrExitNotify_Timer() {
@@ -604,7 +713,12 @@ LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
   }
   auto* self = reinterpret_cast<frmMain*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-  return self->Handle(message, wParam, lParam);
+  try {
+    return self->Handle(message, wParam, lParam);
+  } catch (...) {
+    // Nothing thrown crosses into the system: what failed is not done, and the show goes on.
+    return message == WM_PAINT ? ::DefWindowProcW(hwnd, message, wParam, lParam) : 0;
+  }
 }
 
 LRESULT frmMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -634,6 +748,9 @@ LRESULT frmMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == tmrSplash) tmrSplash_Timer();
       if (wParam == tmrImagePictavo) tmrImagePictavo_Timer();
       if (wParam == tmrExitNotify) tmrExitNotify_Timer();
+      return 0;
+    case kPicturesReady:
+      PicturesReady();
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) Form_Deactivate();
@@ -671,9 +788,7 @@ void RunShow() { RunShowWith(ShowEnvironment{}); }
 
 void RunShowWith(const ShowEnvironment& environment) {
   gStopShow = false;
-  // COM outlives the window object, and with it every COM object the show holds.
-  ComScope com;
-  frmMain window(environment, com.ok());
+  frmMain window(environment);
   window.Run();
 }
 

@@ -31,8 +31,8 @@ struct ShowEvent {
 };
 
 // RunShow with its surroundings given: where the splash is, how long the timers run, which random
-// numbers it draws, who is told about each change, the monitors and the imaging factory. RunShow uses
-// the defaults.
+// numbers it draws, who is told about each change, the monitors, the imaging factory and the reading of
+// files. RunShow uses the defaults.
 struct ShowEnvironment {
   std::string splashPath;  // empty: "about.jpg" beside the program
   UINT tickMs = 1000;
@@ -40,7 +40,11 @@ struct ShowEnvironment {
   RandomSource* random = nullptr;  // null: the process's generator
   std::function<void(const ShowEvent&)> onEvent;
   std::function<DisplayMetrics()> display;  // null: what the system reports
+  // Made on a worker thread, inside COM, for the first picture the program's own decoders leave to it.
   std::function<ComPtr<IWICImagingFactory>()> imagingFactory;  // null: the Windows Imaging Component's
+  // Called on a worker thread before a picture file is tested and read: it may wait, as a disk that wakes
+  // up does, or throw, as a failed allocation does.
+  std::function<void(const std::wstring& path)> reading;
 };
 void RunShowWith(const ShowEnvironment& environment);
 

@@ -3,9 +3,13 @@
 // line about a missing file made to fit the screen.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <set>
+#include <thread>
 #include <vector>
 
+#include "show/Pipeline.h"
 #include "show/Placement.h"
 #include "show/PlayList.h"
 #include "show/ShowRules.h"
@@ -167,7 +171,7 @@ TEST(HidePointerSteps, HidesFromAnyStartAndCountsEveryStep) {
 // on the virtual screen, a monitor given no picture, the order wrong (the primary not first, the others not
 // left to right, then top to bottom), monitors left in desktop pixels, and a mirror taking an entry of its own.
 TEST(GeometryFor, WindowOverEveryMonitorEachInWindowPixelsThePrimaryFirst) {
-  const struct { DisplayMetrics metrics; PixelRect window; std::vector<PixelRect> monitors; } cases[] = {
+  const struct { DisplayMetrics metrics; PixelRect window; std::vector<Monitor> monitors; } cases[] = {
       {{{0, 0, 1024, 768}, 1024, 768}, {0, 0, 1024, 768}, {{0, 0, 1024, 768}}},
       {{{-1280, -200, 2560, 1024}, 1280, 800}, {-1280, -200, 2560, 1024}, {{1280, 200, 1280, 800}}},
       {{{0, 0, 0, 0}, 800, 600}, {0, 0, 800, 600}, {{0, 0, 800, 600}}},
@@ -184,17 +188,17 @@ TEST(GeometryFor, WindowOverEveryMonitorEachInWindowPixelsThePrimaryFirst) {
   }
 }
 
-// Catches: after a display change a monitor that stays losing its picture (decoded again or given a new
-// entry), a resized primary not keeping its own, and a monitor that appears taking one that went away
-// while another is still there.
-TEST(CarriedOverMonitors, SamePlaceFirstThenWhatIsLeftInOrder) {
-  const PixelRect primary{0, 0, 1024, 768}, smaller{0, 0, 800, 600}, right{1024, 0, 800, 600}, far{1824, 0, 640, 480};
-  const struct { std::vector<PixelRect> before, after; std::vector<int> from; } cases[] = {
-      {{primary, right}, {primary}, {0}},           {{primary}, {primary, right}, {0, -1}},
-      {{primary, right}, {smaller, right}, {0, 1}}, {{primary, right}, {primary, far}, {0, 1}},
-      {{primary, right, far}, {primary, far}, {0, 2}},
+// Catches: a monitor known by its place or its order, not its name (when one of three goes and the third
+// slides into its place, it took the picture of the one that went), a resized monitor losing its picture,
+// a monitor that appears carrying on from one that went, and monitors without a name not known by place.
+TEST(CarriedOverMonitors, ByNameWhereverTheyLie) {
+  const PixelRect primary{0, 0, 1024, 768}, smaller{0, 0, 800, 600}, right{1024, 0, 800, 600}, far{1824, 0, 800, 600};
+  const Monitor a{primary, "A"}, b{right, "B"};
+  const struct { std::vector<Monitor> before, after; std::vector<int> from; } cases[] = {
+      {{a, b, {far, "C"}}, {a, {right, "C"}}, {0, 2}}, {{a, b}, {{smaller, "A"}, b}, {0, 1}},
+      {{a}, {a, b}, {0, -1}}, {{{primary}, {right}}, {{right}, {smaller}}, {1, -1}},
   };
-  for (const auto& c : cases) EXPECT_EQ(CarriedOverMonitors(c.before, c.after), c.from);
+  for (const auto& k : cases) EXPECT_EQ(CarriedOverMonitors(k.before, k.after), k.from);
 }
 
 // Catches: the first move ending the show, (0, 0) taken as a recorded position, a move back to the
@@ -233,6 +237,91 @@ TEST(FitNameInLine, ShortensTheNamesMiddleJustEnough) {
       {"abcdefghij\\photo.jpg", 10, pre + "..." + post},
   };
   for (const auto& c : cases) EXPECT_EQ(FitNameInLine(pre, c.name, post, c.width, Characters), c.line) << c.width;
+}
+
+// A read that stalls until the test lets it go, and a wait for what other threads do.
+struct Stall {
+  std::mutex mutex;
+  std::condition_variable cv;
+  bool open = false;
+  void Wait() {
+    std::unique_lock lock(mutex);
+    cv.wait(lock, [&] { return open; });
+  }
+  void Open() {
+    std::lock_guard lock(mutex);
+    open = true;
+    cv.notify_all();
+  }
+};
+bool Eventually(const std::function<bool()>& done) {
+  for (int i = 0; i < 5000 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return done();
+}
+
+// Catches: more reads and decodes at once than threads allowed, Close waiting for a read that stalls (the
+// show's exit would wait with it), work not yet begun run after Close, and a throw ending the process or
+// the thread that ran it.
+TEST(WorkerPool, BoundedNeverWaitedForAndSurvivesAThrow) {
+  Stall stall;
+  std::mutex mutex;
+  int running = 0, most = 0, done = 0;
+  {
+    WorkerPool pool(2);
+    pool.Submit([] { throw std::bad_alloc(); });
+    for (int i = 0; i < 6; ++i)
+      pool.Submit([&] {
+        {
+          std::lock_guard lock(mutex);
+          most = std::max(most, ++running);
+        }
+        stall.Wait();
+        std::lock_guard lock(mutex);
+        --running, ++done;
+      });
+    ASSERT_TRUE(Eventually([&] { return std::lock_guard(mutex), running == 2; }));
+  }  // closed with both threads stalled
+  stall.Open();
+  EXPECT_TRUE(Eventually([&] { return std::lock_guard(mutex), done == 2; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::lock_guard lock(mutex);
+  EXPECT_EQ(most, 2);
+  EXPECT_EQ(done, 2) << "work queued before Close ran after it";
+}
+
+// Catches: decodes together holding more than the budget, one larger than the budget waiting for ever, and
+// a waiting decode not woken when memory is given back or when the show ends.
+TEST(MemoryBudget, SharedWithinItsCapacityAndAloneBeyond) {
+  MemoryBudget budget(100);
+  std::atomic<int> got = -1;
+  ASSERT_TRUE(budget.Take(70));
+  std::thread second([&] { got = budget.Take(50); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(got, -1) << "120 held at once";
+  budget.Give(70);
+  second.join();
+  EXPECT_EQ(got, 1);
+  budget.Give(50);
+  EXPECT_TRUE(budget.Take(500));
+  std::thread last([&] { got = budget.Take(1); });
+  budget.Close();
+  last.join();
+  EXPECT_EQ(got, 0);
+  EXPECT_EQ(budget.Peak(), 100u);
+}
+
+// Catches: a stale picture put up (asked for before the monitor's latest request, or for a monitor that
+// went), one result put up twice, and a change started while a picture of the last one is still coming.
+TEST(PictureRequests, OnlyTheLatestForAMonitorThatStays) {
+  PictureRequests requests;
+  const uint64_t first = requests.Request("A"), latest = requests.Request("A"), b = requests.Request("B");
+  EXPECT_FALSE(requests.Arrived("A", first));
+  EXPECT_TRUE(requests.Arrived("A", latest));
+  EXPECT_FALSE(requests.Arrived("A", latest));
+  EXPECT_TRUE(requests.Waiting()) << "B's read stalls: the next change must wait";
+  requests.Forget("B");
+  EXPECT_FALSE(requests.Arrived("B", b));
+  EXPECT_FALSE(requests.Waiting());
 }
 
 }  // namespace

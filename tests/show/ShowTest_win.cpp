@@ -17,6 +17,8 @@
 
 #include "app/Settings.h"
 #include "collections/CollectionInfo.h"
+#include "platform/PictureFiles_win.h"
+#include "platform/Text_win.h"
 #include "show/Slideshow_win.h"
 #include "tests/pictures/JpegTestFiles.h"
 #include "tests/support/WineTest_win.h"
@@ -46,21 +48,22 @@ int CursorCount() {
 // count during and after.
 struct ShowRun {
   ShowRun(const std::vector<std::string>& files, UINT tickMs, std::function<DisplayMetrics()> display = {},
-          std::function<ComPtr<IWICImagingFactory>()> factory = {}) {
+          std::function<ComPtr<IWICImagingFactory>()> factory = {},
+          std::function<void(const std::wstring&)> reading = {}) {
     gCollectionCount = 1;
     gCollections[0].InUse = true;
     gCollections[0].ImageCount = files.size();
     for (size_t k = 0; k < files.size(); ++k) gCollections[0].Images[k] = {"t", files[k]};
     gDelay = -1;
     gImagesDir = dir.Utf8();
-    ShowEnvironment env{dir.Utf8() + "\\no-splash.jpg", tickMs, 5000, nullptr, {}, display, factory};
+    ShowEnvironment env{dir.Utf8() + "\\no-splash.jpg", tickMs, 5000, nullptr, {}, display, factory, reading};
     env.onEvent = [this](const ShowEvent& e) {
-      if (e.kind == Kind::WindowShown) during = CursorCount(), window = e.window;
+      if (e.kind == Kind::WindowShown) during = CursorCount(), window = e.window, thread = ::GetCurrentThreadId();
       changes += e.kind == Kind::Picture || e.kind == Kind::Missing || e.kind == Kind::Undecodable;
       recentred += e.kind == Kind::Recentred;
       events.push_back(e);  // read only once the show has ended
     };
-    thread = std::thread([env, this] {
+    runner = std::thread([env, this] {
       RunShowWith(env);
       after = CursorCount();
       done = true;
@@ -68,7 +71,7 @@ struct ShowRun {
   }
   ~ShowRun() {
     if (!done && window) ::PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
-    thread.join();
+    runner.join();
   }
   bool Ended() { return test::WaitUntil([&] { return done.load(); }, 3000); }
 
@@ -76,14 +79,16 @@ struct ShowRun {
   std::atomic<int> during = 0, after = 0, changes = 0, recentred = 0;
   std::atomic<bool> done = false;
   std::atomic<HWND> window = nullptr;
+  std::atomic<DWORD> thread = 0;  // the window's
   std::vector<ShowEvent> events;
-  std::thread thread;
+  std::thread runner;
 };
 
 // Catches: hidden files, directories and wildcards taken for pictures; a line that names a file outside the
 // images directory shown (the show not asking the path rule, whose own cases are tested natively); a file
 // in a subfolder not found; a crash or a hang on files that exist but cannot be shown (empty, a JPEG cut
-// short); and a lone modifier key not ending the show. (With nothing to play the show takes the same
+// short), or an allocation failure thrown while reading (the show not going on, or saying "not found"); and a
+// lone modifier key not ending the show. (With nothing to play the show takes the same
 // path: the choice of no entry is tested natively, and nothing stands on the screen to be drawn.)
 TEST(ShowWindow, RefusedFilesAreReportedAndTheShowGoesOn) {
   const auto& dir = ShowRun::dir;
@@ -97,10 +102,12 @@ TEST(ShowWindow, RefusedFilesAreReportedAndTheShowGoesOn) {
   const std::vector<std::pair<std::string, Kind>> expected{
       {"gone.jpg", Kind::Missing},  {"hidden.jpg", Kind::Missing},       {"2019", Kind::Missing},
       {"*.jpg", Kind::Missing},     {"2019\\..\\2019\\in.jpg", Kind::Missing}, {"empty.jpg", Kind::Undecodable},
-      {"cut.jpg", Kind::Undecodable}, {"2019\\in.jpg", Kind::Picture}};
+      {"cut.jpg", Kind::Undecodable}, {"throws.jpg", Kind::Undecodable}, {"2019\\in.jpg", Kind::Picture}};
   std::vector<std::string> files;
   for (const auto& [file, kind] : expected) files.push_back(file);
-  ShowRun run(files, 40);
+  ShowRun run(files, 40, {}, {}, [](const std::wstring& path) {
+    if (path.ends_with(L"throws.jpg")) throw std::bad_alloc();
+  });
   ASSERT_TRUE(test::WaitUntil([&] { return run.changes >= static_cast<int>(files.size()); }, 10000))
       << "the show got stuck";
   ::keybd_event(VK_SHIFT, 0, 0, 0);
@@ -111,22 +118,6 @@ TEST(ShowWindow, RefusedFilesAreReportedAndTheShowGoesOn) {
     if (e.kind != Kind::WindowShown && e.kind != Kind::Ended && shown.size() < files.size()) shown.push_back({e.file, e.kind});
   EXPECT_EQ(shown, expected);
 }
-
-// Stands in for the imaging factory in a show that decodes with the program's own decoders alone, so only
-// Release is called on it. Its last release records whether COM was still set up on the show's thread then.
-struct FactoryWatch : IUnknown {
-  std::atomic<int> releasedWithCom = -1;  // -1: not released
-  ULONG refs = 1;
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override { return *out = nullptr, E_NOINTERFACE; }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    if (--refs > 0) return refs;
-    const HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    releasedWithCom = hr == S_FALSE;  // S_OK: COM had been torn down already
-    if (SUCCEEDED(hr)) ::CoUninitialize();
-    return 0;
-  }
-};
 
 // The system commands that reached the default window procedure (which tells the CBT hook about each);
 // none is carried out.
@@ -139,24 +130,28 @@ LRESULT CALLBACK SeeDefaultCommands(int code, WPARAM wParam, LPARAM lParam) {
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// A picture on the primary and a text on a second monitor to its right, and a stand-in for the imaging
-// factory (the JPEG goes to the program's own decoder); then the primary gets smaller and the virtual screen
-// reaches left and up; then another window takes the foreground. Catches: the imaging factory released
-// after COM is torn down; the pointer not hidden or its display count not put back (how many steps, from
+// A picture on the primary (a bitmap, for the imaging component) and a text on a second monitor to its
+// right; then the primary gets smaller and the virtual screen reaches left and up; then another window
+// takes the foreground. Catches: the imaging factory made before a picture needs it, on the window's
+// thread, or more than once; the pointer not hidden or its display count not put back (how many steps, from
 // any count, is tested natively); the monitors kept on (SC_MONITORPOWER swallowed) or another screen saver started
 // (SC_SCREENSAVE passed on); after a display change the window left over the old virtual screen, or the
 // picture or the text not centred anew where its monitor now lies in the window; a system command or the
 // display change ending the show; and a show that stays up when another window takes the foreground.
 TEST(ShowWindow, KeepsWindowsRulesAndFollowsADisplayChange) {
-  FactoryWatch factory;
   std::atomic<bool> changed = false;
+  std::atomic<int> made = 0;
+  std::atomic<DWORD> madeOn = 0;
   const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
-  const DisplayMetrics before{{0, 0, 2 * w, h}, w, h, {{w, 0, w, h}}},
-      after{{-300, -40, 2 * w + 300, h + 40}, w - 120, h - 60, {{w, 0, w, h}}};
-  ShowRun::dir.Write(L"a.jpg", Jpeg(200, 100));
-  ShowRun run({"a.jpg", "gone.jpg"}, 600000, [&] { return changed ? after : before; },
-              [&] { return ComPtr<IWICImagingFactory>(reinterpret_cast<IWICImagingFactory*>(&factory)); });
+  const DisplayMetrics before{{0, 0, 2 * w, h}, w, h, {{{w, 0, w, h}, "2"}}, "1"},
+      after{{-300, -40, 2 * w + 300, h + 40}, w - 120, h - 60, {{{w, 0, w, h}, "2"}}, "1"};
+  ShowRun::dir.Write(L"a.bmp", test::SolidBmp(200, 100, 0x2080F0));
+  ShowRun run({"a.bmp", "gone.jpg"}, 600000, [&] { return changed ? after : before; }, [&] {
+    ++made, madeOn = ::GetCurrentThreadId();
+    return CreateImagingFactory();
+  });
   ASSERT_TRUE(test::WaitUntil([&] { return run.changes == 2; }, 5000));
+  EXPECT_TRUE(made == 1 && madeOn != run.thread) << made << " factories, on the window's thread: " << (madeOn == run.thread);
   ::Sleep(300);  // the show has settled in the foreground
   HHOOK hook = ::SetWindowsHookExW(WH_CBT, &SeeDefaultCommands, nullptr, ::GetWindowThreadProcessId(run.window, nullptr));
   gDefaultCommands.clear();
@@ -181,11 +176,26 @@ TEST(ShowWindow, KeepsWindowsRulesAndFollowsADisplayChange) {
   ::DestroyWindow(other);
   EXPECT_LT(run.during, 0) << "the pointer was not hidden";
   EXPECT_EQ(run.after, 0) << "the pointer display count changed";
-  EXPECT_EQ(factory.releasedWithCom, 1) << "the factory was released after COM was torn down";
   std::vector<PixelRect> boxes(2);  // the primary's corner lies at (300, 40) in the window
   for (const ShowEvent& e : run.events)
     if (e.kind == Kind::Recentred) boxes.at(static_cast<size_t>(e.monitor)) = e.box;
   EXPECT_EQ(boxes, (std::vector<PixelRect>{{300 + (w - 320) / 2, 40 + (h - 160) / 2, 200, 100}, {w + 300, 40, w, h}}));
+}
+
+// Catches: the window waiting for a read (or a decode) under way, so that input ends the show only once the
+// disk answers; and a picture that arrives after the end put up, or crashing the process.
+TEST(ShowWindow, APointerMoveEndsTheShowDuringAStalledRead) {
+  std::atomic<bool> woken = false;
+  ShowRun run({"asleep.jpg"}, 600000, {}, {}, [&](const std::wstring&) {
+    while (!woken) ::Sleep(5);
+  });
+  ASSERT_TRUE(test::WaitUntil([&] { return run.window.load() != nullptr; }, 5000));
+  ::Sleep(300);
+  for (const int x : {100, 101, 140}) ::SetCursorPos(x, 100), ::Sleep(50);
+  EXPECT_TRUE(run.Ended()) << "the show waited for the read";
+  woken = true;
+  ::Sleep(100);
+  EXPECT_EQ(run.changes, 0);
 }
 
 // The real Pictavo.scr "/S" (a copy, so that what lies beside it is the test's choice) showing `files` in
@@ -237,10 +247,20 @@ class ProgramShow : public ::testing::Test {
     const RECT ink = s.BoundsOfNot(0);
     return ink.right > 0 && ink.bottom - ink.top < 40;
   }
-  // A one-line white text at 14 points at the system's display scaling, centred on the screenshot.
-  static void ExpectText(const Screenshot& s) {
+  // A one-line white text at 14 points at the system's display scaling, centred on the screenshot; as wide
+  // as `line` in that font, when given, which tells one text from another.
+  static void ExpectText(const Screenshot& s, const std::wstring& line = {}) {
     const double em = 14.0 * ::GetDpiForSystem() / 72.0;
     const RECT ink = s.BoundsOfNot(0);
+    if (!line.empty()) {
+      WindowDc screen(nullptr);
+      UniqueFont arial(::CreateFontW(-::MulDiv(14, ::GetDpiForSystem(), 72), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET,
+                                     0, 0, 0, FF_SWISS, L"Arial"));
+      SelectScope font(screen.get(), arial.get());
+      SIZE size{};
+      ::GetTextExtentPoint32W(screen.get(), line.c_str(), static_cast<int>(line.size()), &size);
+      EXPECT_NEAR(ink.right - ink.left, size.cx, 4) << "not the line " << Narrow(line);
+    }
     EXPECT_NEAR((ink.left + ink.right) / 2.0, s.width() / 2.0, 2.5);
     EXPECT_NEAR((ink.top + ink.bottom) / 2.0, s.height() / 2.0, em * 0.3);
     EXPECT_NEAR(ink.bottom - ink.top, em * 0.93, em * 0.07);  // cap height to descender: 12 points are too small
@@ -260,8 +280,8 @@ using ShowEndToEnd = ProgramShow;
 // and a picture larger than the screen, one after the other under a pointer at rest. Catches: the splash
 // beside the program not shown, not centred, ended early or not followed by the picture; a picture's offset
 // or black border off by a pixel (odd differences), a picture scaled (by the display scaling too); the texts
-// not shown, not white, not centred, not at 14 points at this display scaling, or a crash on a file that is
-// not a picture; a photo taken turned shown on its side or mirrored, its size not swapped before centring,
+// not shown, not white, not centred, not at 14 points at this display scaling, one shown for the other, or a
+// crash on a file that is not a picture; a photo taken turned shown on its side or mirrored, its size not swapped before centring,
 // the orientation read in one byte order only, a JPEG told by its name, not its content; a larger picture
 // scaled, or cut unequally or from the wrong place (the wrong end of the stored picture when turned; the
 // offsets are (screen - picture) / 2 toward zero: the odd pixel is lost on the right and at the bottom);
@@ -287,7 +307,7 @@ TEST_F(ShowEndToEnd, SplashPictureTextsAndALargerPictureUnderAPointerAtRest) {
   const int left = (sw - 333) / 2, top = (sh - 221) / 2;
   ExpectInk(Next([&](const Screenshot& s) { return s.At(left, top) == 0x2080F0; }), 333, 221, 0x2080F0);
   EXPECT_GT(::GetTickCount64() - splash, 3000u) << "the splash ended early";
-  ExpectText(Next(IsText));
+  ExpectText(Next(IsText), L"The image file deleted.jpg was not found.");
   const auto red = [](uint32_t c) { return (c >> 16 & 0xFF) > 0xC0 && (c & 0xFF) < 0x40; };
   const auto blue = [](uint32_t c) { return (c >> 16 & 0xFF) < 0x40 && (c & 0xFF) > 0xC0; };
   for (const auto& [name, o] : turned) {
@@ -299,7 +319,7 @@ TEST_F(ShowEndToEnd, SplashPictureTextsAndALargerPictureUnderAPointerAtRest) {
       return o == 6 ? red(at(s, -4)) && blue(at(s, 4)) : blue(at(s, -4)) && red(at(s, 4));
     }), up ? 40 : sw, up ? sh : 40, 0);
   }
-  ExpectText(Next(IsText));
+  ExpectText(Next(IsText), L"The image file broken.jpg could not be displayed.");
   const Screenshot big = Next([](const Screenshot& s) { return s.At(0, 0) != 0; });
   EXPECT_EQ(big.At(0, 0), rgb(100, 50));
   EXPECT_EQ(big.At(sw - 1, sh - 1), rgb(99 + sw, 49 + sh));
