@@ -1,5 +1,6 @@
 #include "pictures/JpegDecoder.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <cstring>
@@ -38,6 +39,13 @@ struct DecodeJob {
   // The first row (of the stored picture) that the file's data does not fully hold: where the data ended or
   // broke, libjpeg goes on with flat grey. -1 while the data is whole.
   long firstMissingRow;
+  // A file of one scan with restart markers: libjpeg starts afresh at each restart marker, so damage spoils
+  // only the restart intervals it lies in. One bit per interval, set when its data was damaged or skipped
+  // (what libjpeg decodes from broken data is garbage, not only grey); null for other files, which keep
+  // firstMissingRow alone.
+  uint8_t* damagedIntervals;
+  long intervalCount;
+  long restartsRead;  // restart markers read so far: the interval being decoded
 };
 
 DecodeJob* JobOf(j_common_ptr cinfo) { return static_cast<DecodeJob*>(cinfo->client_data); }
@@ -58,14 +66,37 @@ void NoteMissingData(j_decompress_ptr cinfo, DecodeJob* job) {
   job->firstMissingRow = static_cast<long>(cinfo->input_iMCU_row) * cinfo->max_v_samp_factor * DCTSIZE;
 }
 
+void MarkDamaged(DecodeJob* job, long interval) {
+  if (job->damagedIntervals && interval >= 0 && interval < job->intervalCount)
+    job->damagedIntervals[interval >> 3] |= static_cast<uint8_t>(1u << (interval & 7));
+}
+
+// Nothing is printed. Of the traces, only a restart marker read where it was expected counts (the other
+// way past a restart marker is ResyncToRestart).
 void Message(j_common_ptr cinfo, int level) {
-  if (level >= 0) return;  // warnings only; traces are ignored, nothing is printed
   DecodeJob* job = JobOf(cinfo);
-  ++job->warnings;
   const int code = cinfo->err->msg_code;
+  if (level >= 0) {
+    if (code == JTRC_RST) ++job->restartsRead;
+    return;
+  }
+  ++job->warnings;
   if (!cinfo->is_decompressor) return;
-  if (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE)
+  // Within a scan that has restart markers every warning is about its data, and one met while reading the
+  // marker (data left over before it, a marker out of turn) concerns the interval that ends there.
+  MarkDamaged(job, job->restartsRead);
+  if (code == JWRN_JPEG_EOF || (!job->damagedIntervals && (code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE)))
     NoteMissingData(reinterpret_cast<j_decompress_ptr>(cinfo), job);
+}
+
+// A restart marker not where it was expected: libjpeg looks for the right one (its warning marks the
+// interval that ends here). When it leaves the marker it found for later, the next interval gets no data.
+boolean ResyncToRestart(j_decompress_ptr cinfo, int desired) {
+  const boolean resumed = jpeg_resync_to_restart(cinfo, desired);
+  DecodeJob* job = JobOf(reinterpret_cast<j_common_ptr>(cinfo));
+  ++job->restartsRead;
+  if (cinfo->unread_marker != 0) MarkDamaged(job, job->restartsRead);
+  return resumed;
 }
 
 void NoOutput(j_common_ptr) {}
@@ -154,6 +185,63 @@ void CmykToBgrx(uint8_t* row, int count, bool inverted) {
   }
 }
 
+// Blackens the stored rectangle r where it meets `block`, the stored pixels that the target holds (upright
+// in the target: the upright form of block).
+void Blacken(const PixelTarget& target, const PixelRect& block, int orientation, const PixelRect& r) {
+  const int left = std::max(r.left, block.left), top = std::max(r.top, block.top);
+  const int right = std::min(r.left + r.width, block.left + block.width);
+  const int bottom = std::min(r.top + r.height, block.top + block.height);
+  if (left >= right || top >= bottom) return;
+  // The upright block maps back onto the stored one by the inverse turn: 6 and 8 undo each other, the
+  // others undo themselves.
+  const bool swap = SwapsAxes(orientation);
+  const PixelRect up = StoredRectFor({left - block.left, top - block.top, right - left, bottom - top},
+                                     swap ? block.height : block.width, swap ? block.width : block.height,
+                                     orientation == 6 ? 8 : orientation == 8 ? 6 : orientation);
+  for (int y = up.top; y < up.top + up.height; ++y)
+    std::fill_n(target.pixels + static_cast<size_t>(y) * target.stride + up.left, up.width, 0u);
+}
+
+// Where a single scan's MCUs lie: MCU n is the (n % perRow)th of MCU row n / perRow.
+struct McuGrid {
+  long perRow = 1;
+  int width = 1, height = 1;
+  long MCUOf(int x, int y) const { return static_cast<long>(y / height) * perRow + x / width; }
+};
+
+McuGrid GridOf(const jpeg_decompress_struct& cinfo) {
+  // One component: an MCU is one of its blocks; several: each brings its sampling factors' worth of blocks.
+  const jpeg_component_info* first = cinfo.cur_comp_info[0];
+  return {static_cast<long>(cinfo.MCUs_per_row),
+          first->MCU_width * DCTSIZE * cinfo.max_h_samp_factor / first->h_samp_factor,
+          first->MCU_height * DCTSIZE * cinfo.max_v_samp_factor / first->v_samp_factor};
+}
+
+// Blackens what the file did not give of the visible part `stored`: the rows from firstMissingRow down, and
+// the MCUs of damaged restart intervals. The MCUs around stay as libjpeg decodes them: where the chroma is
+// subsampled, the smooth upsampling mixes some of a damaged MCU's chroma into the one pixel row or column of
+// theirs that touches it, but their light and most of their colour are the file's, and blackening that line
+// as well would take away good pixels. True when some visible pixel came from the file.
+bool BlackenDamage(const DecodeJob& job, const McuGrid& grid, const PixelRect& stored, const PixelTarget& target,
+                   const PixelRect& block, int orientation) {
+  const long missing = job.firstMissingRow;
+  if (missing >= 0) Blacken(target, block, orientation, {stored.left, static_cast<int>(missing), stored.width,
+                                                         stored.top + stored.height - static_cast<int>(missing)});
+  if (missing >= 0 && missing <= stored.top) return false;
+  if (!job.damagedIntervals) return true;
+  bool fromFile = false;
+  const long interval = static_cast<long>(job.cinfo.restart_interval);
+  for (int y = stored.top / grid.height * grid.height; y < stored.top + stored.height; y += grid.height)
+    for (int x = stored.left / grid.width * grid.width; x < stored.left + stored.width; x += grid.width) {
+      const long i = grid.MCUOf(x, y) / interval;
+      if (i < job.intervalCount && (job.damagedIntervals[i >> 3] >> (i & 7) & 1))
+        Blacken(target, block, orientation, {x, y, grid.width, grid.height});
+      else if (missing < 0 || std::max(y, stored.top) < missing)
+        fromFile = true;
+    }
+  return fromFile;
+}
+
 // The whole decode, in one C-style function: libjpeg's fatal errors come back here through longjmp, so
 // nothing in this frame has a destructor.
 JpegOutcome RunDecode(DecodeJob& job, int screenWidth, int screenHeight, JpegPart& part) {
@@ -173,7 +261,7 @@ JpegOutcome RunDecode(DecodeJob& job, int screenWidth, int screenHeight, JpegPar
   job.source.init_source = InitSource;
   job.source.fill_input_buffer = FillInput;
   job.source.skip_input_data = SkipInput;
-  job.source.resync_to_restart = jpeg_resync_to_restart;
+  job.source.resync_to_restart = ResyncToRestart;
   job.source.term_source = TermSource;
   job.source.next_input_byte = nullptr;
   job.source.bytes_in_buffer = 0;
@@ -234,6 +322,19 @@ JpegOutcome RunDecode(DecodeJob& job, int screenWidth, int screenHeight, JpegPar
         static_cast<size_t>(decodedWidth) * kRowsPerRead * sizeof(uint32_t)));
   }
 
+  // A file of one scan with restart markers: its damaged intervals are noted from here on.
+  McuGrid grid;
+  if (job.cinfo.restart_interval > 0 && !jpeg_has_multiple_scans(cinfo)) {
+    grid = GridOf(job.cinfo);
+    job.intervalCount = static_cast<long>(
+        (static_cast<uint64_t>(grid.perRow) * job.cinfo.MCU_rows_in_scan + job.cinfo.restart_interval - 1) /
+        job.cinfo.restart_interval);
+    const size_t bytes = static_cast<size_t>(job.intervalCount) / 8 + 1;
+    job.damagedIntervals = static_cast<uint8_t*>(
+        (*job.cinfo.mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, bytes));
+    std::memset(job.damagedIntervals, 0, bytes);
+  }
+
   if (stored.top > 0) jpeg_skip_scanlines(cinfo, static_cast<JDIMENSION>(stored.top));
   JSAMPROW rows[kRowsPerRead];
   int done = 0;
@@ -248,11 +349,6 @@ JpegOutcome RunDecode(DecodeJob& job, int screenWidth, int screenHeight, JpegPar
     if (cmyk) {
       for (int i = 0; i < got; ++i) CmykToBgrx(rows[i], decodedWidth, job.cinfo.saw_Adobe_marker);
     }
-    // Rows the file did not hold are black, not libjpeg's grey.
-    for (int i = 0; i < got; ++i) {
-      if (job.firstMissingRow >= 0 && stored.top + done + i >= job.firstMissingRow)
-        std::memset(rows[i], 0, static_cast<size_t>(decodedWidth) * sizeof(uint32_t));
-    }
     if (!upright) {
       const StoredPoint at = UprightStripOrigin(stored.width, stored.height, done, got, orientation);
       OrientPixels(strip + skipLeft, stored.width, got, orientation,
@@ -261,10 +357,28 @@ JpegOutcome RunDecode(DecodeJob& job, int screenWidth, int screenHeight, JpegPar
     }
     done += got;
   }
-  // The rows below the visible part are never decoded.
+  // The rows below the visible part are never decoded, but for the rest of the last visible restart
+  // interval and the marker that closes it: data that breaks there without the decoder noticing leaves it
+  // short of that marker.
+  if (job.damagedIntervals) {
+    const long interval = static_cast<long>(job.cinfo.restart_interval);
+    const long lastMcu = grid.MCUOf(0, stored.top + stored.height - 1) + grid.perRow - 1;
+    const long closingRow = (lastMcu / interval + 1) * interval / grid.perRow;
+    const auto row = static_cast<JDIMENSION>(closingRow * grid.height);
+    if (closingRow < static_cast<long>(job.cinfo.MCU_rows_in_scan) && row >= job.cinfo.output_scanline) {
+      jpeg_skip_scanlines(cinfo, row - job.cinfo.output_scanline);
+      auto scratch = static_cast<JSAMPROW>((*job.cinfo.mem->alloc_large)(
+          reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, static_cast<size_t>(decodedWidth) * sizeof(uint32_t)));
+      jpeg_read_scanlines(cinfo, &scratch, 1);
+    }
+  }
+  // Rows and MCUs the file did not hold are black, not libjpeg's grey or garbage; with nothing visible from
+  // the file there is no picture to show.
+  const bool fromFile = BlackenDamage(
+      job, grid, stored, target,
+      upright ? PixelRect{static_cast<int>(cropLeft), stored.top, decodedWidth, stored.height} : stored, orientation);
   jpeg_destroy_decompress(cinfo);
-  // Nothing that can be seen came from the file: there is no picture to show.
-  if (job.firstMissingRow >= 0 && job.firstMissingRow <= stored.top) return JpegOutcome::Failed;
+  if (!fromFile) return JpegOutcome::Failed;
 
   part.width = swap ? height : width;
   part.height = swap ? width : height;

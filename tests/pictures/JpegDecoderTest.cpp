@@ -49,10 +49,10 @@ std::vector<uint32_t> WholeDecode(const Bytes& file, int& width, int& height) {
   return pixels;
 }
 
-// Where the first marker FF `code` lies in a file.
-size_t FindMarker(const Bytes& file, uint8_t code) {
+// Where the first marker FF `code` from `from` on lies in a file.
+size_t FindMarker(const Bytes& file, uint8_t code, long from = 0) {
   const uint8_t marker[] = {0xFF, code};
-  return static_cast<size_t>(std::search(file.begin(), file.end(), marker, marker + 2) - file.begin());
+  return static_cast<size_t>(std::search(file.begin() + from, file.end(), marker, marker + 2) - file.begin());
 }
 
 JpegOutcome Decode(const Bytes& file, int screenWidth, int screenHeight, test::MemoryTarget& target, JpegPart& part) {
@@ -133,36 +133,49 @@ TEST(JpegDecoder, ColoursLandInBlueGreenRedOrder) {
   }
 }
 
-// A file cut inside its scan, its data keeping a share of the rows. Catches: the rows a cut file holds not
-// shown (or the file refused), the rows it lacks left grey (libjpeg's fill) instead of black, the black put
-// on the wrong side of a turned photo, the cut not counted as a warning, and a file whose data ends above
-// the visible part shown as a grey picture instead of refused.
-TEST(JpegDecoder, ACutFileShowsTheRowsItHoldsAndBlackForTheRest) {
-  const struct { int orientation, keptPercent, screenHeight; JpegOutcome outcome; } cases[] = {
+// A file cut inside its scan, its data keeping `kept` percent, or bytes overwritten in one restart
+// interval (16 x 16 MCUs, 15 to a row), against libjpeg's whole decode of the same file. Catches: the rows a
+// cut file holds not shown (or the file refused), the rows it lacks left grey (libjpeg's fill) instead of
+// black, the black put on the wrong side of a turned photo, the cut not counted as a warning, and a file
+// whose data ends above the visible part shown as a grey picture instead of refused; the rows after the next
+// restart marker left black, the picture refused when the damage lies above the screen's part, the damaged
+// interval's garbage shown, MCUs of other intervals blackened (an interval across two MCU rows, a turned
+// photo), and damage to the interval at the screen's bottom edge missed.
+TEST(JpegDecoder, ADamagedFileShowsWhatItHoldsAndBlackForTheRest) {
+  const struct { int orientation, kept, screenHeight; JpegOutcome outcome; int interval = 0, damaged = 0; } cases[] = {
       {1, 33, 240, JpegOutcome::Decoded},  // the top third kept, the rest black
       {6, 33, 240, JpegOutcome::Decoded},  // turned a quarter clockwise: the stored top is the right side
       {1, 25, 60, JpegOutcome::Failed},    // the screen shows rows 90 to 150, the file holds about 60
       {1, 0, 240, JpegOutcome::Failed},    // no row at all
+      // Restart intervals of `interval` MCUs, the one numbered `damaged` (from 0) overwritten:
+      {1, 100, 240, JpegOutcome::Decoded, 15, 7},   // an MCU row each: garbage, a false marker, grey
+      {1, 100, 60, JpegOutcome::Decoded, 15, 2},    // bad codes, then garbage; the screen shows rows below
+      {6, 100, 240, JpegOutcome::Decoded, 4, 3},    // MCUs 12 to 15, across two MCU rows, end early
+      {1, 100, 200, JpegOutcome::Decoded, 15, 13},  // rows 208 to 223 end early, seen down to row 219
   };
   for (const auto& c : cases) {
-    const Bytes file = Encode({"baseline", 240, 240, JCS_RGB, 2, 2}, c.orientation);
-    const size_t scan = FindMarker(file, 0xDA);
-    const size_t keep = scan + 20 + (file.size() - scan - 20) * static_cast<size_t>(c.keptPercent) / 100;
-    const Bytes cut(file.begin(), file.begin() + static_cast<long>(keep));
+    Bytes file = Encode({"baseline", 240, 240, JCS_RGB, 2, 2, false, 0, false, c.interval}, c.orientation);
+    size_t at = FindMarker(file, 0xDA);
+    for (int k = 0; k < c.damaged; ++k) at = FindMarker(file, static_cast<uint8_t>(0xD0 + k % 8), long(at)) + 2;
+    // Interval 2 gets stuffed FF bytes: one bits, which no Huffman code is made of.
+    for (size_t i = at; c.interval && i < at + 60; ++i)
+      file[i] = c.damaged == 2 ? ((i - at) % 2 ? 0x00 : 0xFF) : file[i] ^ 0x5A;
+    file.resize(at + 20 + (file.size() - at - 20) * static_cast<size_t>(c.kept) / 100);
     test::MemoryTarget target;
     JpegPart part;
-    ASSERT_EQ(Decode(cut, 240, c.screenHeight, target, part), c.outcome) << c.orientation << " " << c.keptPercent;
+    ASSERT_EQ(Decode(file, 240, c.screenHeight, target, part), c.outcome) << c.orientation << " " << c.damaged;
     if (c.outcome != JpegOutcome::Decoded) continue;
     EXPECT_GT(part.warnings, 0);
     int w = 0, h = 0;
     const std::vector<uint32_t> whole = WholeDecode(file, w, h);
-    for (int y = 0; y < 240; ++y)
+    for (int y = 0; y < c.screenHeight; ++y)
       for (int x = 0; x < 240; ++x) {
-        // Stored rows 0 to 47 are well inside the third the file holds; the last row is black.
-        const StoredPoint s = StoredPointFor(x, y, w, h, c.orientation);
-        if (s.y >= 48 && s.y != 239) continue;
-        ASSERT_EQ(target.At(part, x, y), s.y < 48 ? whole[static_cast<size_t>(s.y) * w + s.x] : 0u)
-            << c.orientation << ": " << x << "," << y;
+        // A cut file's stored rows 0 to 47 are well inside the third it holds; its last row is black.
+        const StoredPoint s = StoredPointFor(x, (240 - c.screenHeight) / 2 + y, w, h, c.orientation);
+        const bool black = c.interval ? (s.y / 16 * 15 + s.x / 16) / c.interval == c.damaged : s.y == 239;
+        if (!c.interval && s.y >= 48 && !black) continue;
+        ASSERT_EQ(target.At(part, x, y), black ? 0u : whole[static_cast<size_t>(s.y) * w + s.x])
+            << c.orientation << " " << c.damaged << ": " << x << "," << y;
       }
   }
 }

@@ -27,6 +27,7 @@ struct JpegLayout {
   bool progressive = false;
   int restartRows = 0;
   bool arithmetic = false;
+  int restartMcus = 0;  // when restartRows is 0
 };
 
 // sample(x, y, channel) gives each input component; an orientation other than 1 adds an Exif segment, in
@@ -50,6 +51,7 @@ inline std::vector<uint8_t> EncodeJpeg(const JpegLayout& l, int orientation,
     if (k < c.num_components) c.comp_info[k].h_samp_factor = l.hSample, c.comp_info[k].v_samp_factor = l.vSample;
   if (l.progressive) jpeg_simple_progression(&c);
   c.restart_in_rows = l.restartRows;
+  c.restart_interval = static_cast<unsigned>(l.restartMcus);
   c.arith_code = l.arithmetic ? TRUE : FALSE;
   jpeg_start_compress(&c, TRUE);
   if (orientation != 1) {
