@@ -32,7 +32,6 @@ constexpr wchar_t kClassName[] = L"frmMain";
 constexpr wchar_t kTitle[] = L"Pictavo";
 constexpr UINT_PTR tmrSplash = 1;
 constexpr UINT_PTR tmrImagePictavo = 2;
-constexpr UINT_PTR tmrExitNotify = 3;
 constexpr int kTextPoints = 14;
 
 // One picture pixel is one screen pixel whatever the display scaling.
@@ -148,6 +147,8 @@ struct Decoding {
 };
 
 constexpr UINT kPicturesReady = WM_APP + 1;
+// The exit notice: posted, where a timer of 1 ms would wait the 10 ms Windows makes of it.
+constexpr UINT kExitNotify = WM_APP + 2;
 
 // On a worker: the file tested, read and decoded. Whatever fails or is thrown makes the picture one that
 // cannot be displayed.
@@ -343,7 +344,7 @@ void frmMain::Run() {
   StopDecoding();
   pointer.Restore();
   ::KillTimer(hwnd_, tmrImagePictavo);
-  ::SetTimer(hwnd_, tmrExitNotify, 1, nullptr);
+  ::PostMessageW(hwnd_, kExitNotify, 0, 0);
   Pump([] { return false; });
   Notify(ShowEvent::Kind::Ended, 0);
 }
@@ -414,37 +415,47 @@ void frmMain::ShowNextImage() {
 
 void frmMain::RequestPicture(size_t monitor, const std::string& file, bool splash, bool again) {
   MonitorView& view = monitors_[monitor];
-  auto job = std::make_shared<PictureJob>();
-  job->monitor = view.key;
-  job->ticket = requests_.Request(view.key);
-  job->file = file;
-  job->splash = splash;
-  job->again = again;
-  // Only a file below the images directory is one of the collection's: anything else (another drive,
-  // "..", a device that may never answer a read) is as good as missing.
-  job->belowImagesDir = splash || IsPathBelowImagesDir(file);
-  job->path = Widen(splash ? file : gImagesDir + "\\" + file);
-  job->screenWidth = view.screen.width;
-  job->screenHeight = view.screen.height;
-  // The next picture is decoded into the canvas of the last, so one picture is held at a time.
-  job->picture = std::move(view.picture);
-  job->picture.Clear();
-  view.picture = ScreenPicture{};
-  view.text.clear();
-  view.box.left = -1000;
-  view.shownFile = file;
-  view.splash = splash;
-  std::shared_ptr<Decoding> decoding = decoding_;
-  const bool queued = workers_.Submit([decoding, job] {
-    Decode(*decoding, *job);
-    {
-      std::lock_guard lock(decoding->mutex);
-      decoding->done.push_back(job);
-    }
-    ::PostMessageW(decoding->window, kPicturesReady, 0, 0);
-  });
-  if (!queued) {  // no thread to be had: a picture that cannot be displayed, at once
+  bool queued = false;
+  try {
+    auto job = std::make_shared<PictureJob>();
+    job->monitor = view.key;
+    job->ticket = requests_.Request(view.key);
+    job->file = file;
+    job->splash = splash;
+    job->again = again;
+    // Only a file below the images directory is one of the collection's: anything else (another drive,
+    // "..", a device that may never answer a read) is as good as missing.
+    job->belowImagesDir = splash || IsPathBelowImagesDir(file);
+    job->path = Widen(splash ? file : gImagesDir + "\\" + file);
+    job->screenWidth = view.screen.width;
+    job->screenHeight = view.screen.height;
+    // The next picture is decoded into the canvas of the last, so one picture is held at a time.
+    job->picture = std::move(view.picture);
+    job->picture.Clear();
+    view.picture = ScreenPicture{};
+    view.text.clear();
+    view.box.left = -1000;
+    view.shownFile = file;
+    view.splash = splash;
+    std::shared_ptr<Decoding> decoding = decoding_;
+    queued = workers_.Submit([decoding, job] {
+      Decode(*decoding, *job);
+      {
+        std::lock_guard lock(decoding->mutex);
+        decoding->done.push_back(job);
+      }
+      ::PostMessageW(decoding->window, kPicturesReady, 0, 0);
+    });
+  } catch (...) {
+    // No memory for the work: as when no thread can be had.
+  }
+  if (!queued) {  // a picture that cannot be displayed, at once; no splash
     requests_.Forget(view.key);
+    if (splash) {
+      view.splash = false;
+      splashDone_ = true;
+      return;
+    }
     SetText(view, "The image file ", file, " could not be displayed.");
     Repaint(view);
     Notify(ShowEvent::Kind::Undecodable, monitor);
@@ -699,10 +710,7 @@ void frmMain::tmrImagePictavo_Timer() {
   if (ticks_.Tick(gDelay) && list_.ShowCount() > 0 && !requests_.Waiting()) ShowNextImage();
 }
 
-void frmMain::tmrExitNotify_Timer() {
-  ::KillTimer(hwnd_, tmrExitNotify);
-  ::DestroyWindow(hwnd_);
-}
+void frmMain::tmrExitNotify_Timer() { ::DestroyWindow(hwnd_); }
 
 LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
@@ -747,7 +755,9 @@ LRESULT frmMain::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == tmrSplash) tmrSplash_Timer();
       if (wParam == tmrImagePictavo) tmrImagePictavo_Timer();
-      if (wParam == tmrExitNotify) tmrExitNotify_Timer();
+      return 0;
+    case kExitNotify:
+      tmrExitNotify_Timer();
       return 0;
     case kPicturesReady:
       PicturesReady();

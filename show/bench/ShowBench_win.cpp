@@ -5,10 +5,12 @@
 //
 //   pictavo_show_bench latency IMAGES_DIR FILE CHANGES [MONITORS]
 //   pictavo_show_bench memory IMAGES_DIR FILE MONITORS
-//   pictavo_show_bench start PROGRAM RUNS
+//   pictavo_show_bench start PROGRAM RUNS [ARGUMENT [INPUT_AFTER_MS]]
 //   pictavo_show_bench leaks IMAGES_DIR FILE CHANGES
 //   pictavo_show_bench bare
-// MONITORS (1 or 2): the show on one 1920x1080 monitor, or on two side by side.
+// MONITORS (1 or 2): the show on one 1920x1080 monitor, or on two side by side. start runs PROGRAM with
+// ARGUMENT ("/S" unless given) and gives it input INPUT_AFTER_MS (500 unless given) after its screen turned
+// black.
 #include <windows.h>
 #include <psapi.h>
 
@@ -48,8 +50,8 @@ LONGLONG Now() {
 
 // One 1920x1080 monitor, or two side by side, whatever the screen is.
 DisplayMetrics BenchMonitors(int monitors) {
-  if (monitors < 2) return {{0, 0, 1920, 1080}, 1920, 1080};
-  return {{0, 0, 3840, 1080}, 1920, 1080, {{1920, 0, 1920, 1080}}};
+  if (monitors < 2) return {{0, 0, 1920, 1080}, 1920, 1080, {}, "BENCH1"};
+  return {{0, 0, 3840, 1080}, 1920, 1080, {{{1920, 0, 1920, 1080}, "BENCH2"}}, "BENCH1"};
 }
 
 double ProcessCpuMs() {
@@ -220,7 +222,7 @@ int Leaks(const std::string& dir, const std::string& file, int changes) {
   ShowEnvironment env;
   env.splashPath = dir + "\\no-splash.jpg";
   env.tickMs = 1;
-  env.display = [&] { return DisplayMetrics{{0, 0, w, h}, small ? w * 3 / 4 : w, small ? h * 3 / 4 : h}; };
+  env.display = [&] { return DisplayMetrics{{0, 0, w, h}, small ? w * 3 / 4 : w, small ? h * 3 / 4 : h, {}, "BENCH1"}; };
   env.onEvent = [&](const ShowEvent& e) {
     if (e.kind == ShowEvent::Kind::Undecodable) seen = changes + 1;
     if (e.kind != ShowEvent::Kind::Picture && e.kind != ShowEvent::Kind::Missing) return;
@@ -263,14 +265,31 @@ void PumpFor(DWORD ms) {
   }
 }
 
-int StartToBlack(const std::wstring& program, int runs) {
+struct WindowSearch {
+  DWORD pid;
+  HWND found;
+};
+BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM search) {
+  auto* look = reinterpret_cast<WindowSearch*>(search);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  if (pid == look->pid && ::IsWindowVisible(window)) look->found = window;
+  return look->found ? FALSE : TRUE;
+}
+HWND VisibleWindowOf(DWORD pid) {
+  WindowSearch search{pid, nullptr};
+  ::EnumWindows(&FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+int StartToBlack(const std::wstring& program, int runs, const std::wstring& argument, DWORD inputAfterMs) {
   WNDCLASSW wc{};
   wc.lpfnWndProc = ::DefWindowProcW;
   wc.hInstance = ::GetModuleHandleW(nullptr);
   wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
   wc.lpszClassName = L"BenchWhite";
   ::RegisterClassW(&wc);
-  std::vector<double> toBlack, toExit;
+  std::vector<double> toBlack, toGone, toExit;
   for (int run = 0; run < runs; ++run) {
     // Something that is not black under the show, so that the black screen is the show's.
     HWND white = ::CreateWindowExW(WS_EX_TOPMOST, L"BenchWhite", L"", WS_POPUP | WS_VISIBLE, 0, 0,
@@ -282,7 +301,7 @@ int StartToBlack(const std::wstring& program, int runs) {
       std::printf("error: the screen is black before the show\n");
       return 1;
     }
-    std::wstring commandLine = L"\"" + program + L"\" /S";
+    std::wstring commandLine = L"\"" + program + L"\" " + argument;
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
@@ -298,14 +317,17 @@ int StartToBlack(const std::wstring& program, int runs) {
     }
     const LONGLONG blackAt = Now();
     toBlack.push_back(static_cast<double>(blackAt - start) * 1000.0 / Frequency());
-    PumpFor(500);
+    PumpFor(inputAfterMs);
     INPUT in[2]{};
     in[0].type = in[1].type = INPUT_KEYBOARD;
     in[0].ki.wVk = in[1].ki.wVk = VK_SHIFT;
     in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    const HWND window = VisibleWindowOf(pi.dwProcessId);  // the desktop is back when it is gone
     const LONGLONG keyAt = Now();
     ::SendInput(2, in, sizeof(INPUT));
-    if (::WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) {
+    while (window && ::IsWindow(window) && static_cast<double>(Now() - keyAt) / Frequency() < 15.0) ::Sleep(1);
+    toGone.push_back(static_cast<double>(Now() - keyAt) * 1000.0 / Frequency());
+    if (::WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0) {
       ::TerminateProcess(pi.hProcess, 1);
       std::printf("error: the show did not end on input\n");
     }
@@ -317,6 +339,8 @@ int StartToBlack(const std::wstring& program, int runs) {
   }
   std::printf("start_to_black_ms %.1f", Median(toBlack));
   for (double v : toBlack) std::printf(" %.1f", v);
+  std::printf("\ninput_to_window_gone_ms %.1f", Median(toGone));
+  for (double v : toGone) std::printf(" %.1f", v);
   std::printf("\ninput_to_exit_ms %.1f", Median(toExit));
   for (double v : toExit) std::printf(" %.1f", v);
   std::printf("\n");
@@ -352,10 +376,11 @@ int wmain(int argc, wchar_t** argv) {
     return Latency(Narrow(argv[2]), Narrow(argv[3]), _wtoi(argv[4]), argc == 6 ? _wtoi(argv[5]) : 1);
   if (mode == L"memory" && argc == 5) return Memory(Narrow(argv[2]), Narrow(argv[3]), _wtoi(argv[4]));
   if (mode == L"bare") return Bare();
-  if (mode == L"start" && argc == 4) return StartToBlack(argv[2], _wtoi(argv[3]));
+  if (mode == L"start" && argc >= 4 && argc <= 6)
+    return StartToBlack(argv[2], _wtoi(argv[3]), argc > 4 ? argv[4] : L"/S", argc > 5 ? _wtoi(argv[5]) : 500);
   if (mode == L"decode" && argc == 4) return pictavo::DecodeOnly(argv[2], _wtoi(argv[3]));
   if (mode == L"leaks" && argc == 5) return Leaks(Narrow(argv[2]), Narrow(argv[3]), _wtoi(argv[4]));
   std::fprintf(stderr, "usage: pictavo_show_bench latency DIR FILE CHANGES [MONITORS] | memory DIR FILE MONITORS | "
-                       "start PROGRAM RUNS | leaks DIR FILE CHANGES | bare\n");
+                       "start PROGRAM RUNS [ARGUMENT [INPUT_AFTER_MS]] | leaks DIR FILE CHANGES | bare\n");
   return 2;
 }

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The show's benchmark: CPU share of a running show, change latency beside djpeg, memory for large
-# photos, the time from start to the black screen, and what the process holds after many changes.
-# Median of several runs each; prints a table.
+# photos, the time from start to the black screen and from input to the desktop back (with nothing
+# pending, during a large decode and during a read that stalls), and what the process holds after many
+# changes. Median of several runs each; prints a table.
 # Runs in a Wine environment of its own on a 1920x1080 screen (made with scripts/wine-fixture.sh).
 #
 #   show-bench.sh SOURCE_DIR ARCH PICTAVO_SCR BENCH_EXE DESKTOP_HOLDER_EXE WORK_DIR
 # Faster, rougher runs: SHOW_BENCH_CPU_RUNS=1 SHOW_BENCH_CPU_SECONDS=20.
+# SHOW_BENCH_BEFORE=REF (a commit) also builds that commit's program and benchmark and prints their figures
+# beside these. The stalled read needs FUSE (python3-fuse, installed here when missing).
 set -euo pipefail
 src=$1 arch=$2 program=$3 bench=$4 holder=$5 work=$6
 cpu_runs=${SHOW_BENCH_CPU_RUNS:-3}
@@ -19,6 +22,7 @@ mkdir -p "$work/images"
 envdir="$work/wine"
 started=()
 cleanup() {
+  fusermount3 -u "$work/stall" 2>/dev/null || umount "$work/stall" 2>/dev/null || true
   for p in "${started[@]}"; do kill "$p" 2>/dev/null || true; done
   bash "$src/scripts/wine-fixture.sh" stop "$envdir" >/dev/null 2>&1 || true
 }
@@ -59,6 +63,48 @@ make_jpeg mp2 1920 1080
 make_jpeg mp12 4000 3000
 make_jpeg mp24 6000 4000
 make_big_jpeg mp100 12240 8160
+# A large progressive photo: its whole file is decoded before any row comes out (over a second here).
+if [ ! -s "$work/images/mp48p.jpg" ]; then
+  echo "making mp48p.jpg (8000x6000, progressive)..." >&2
+  "$convert" "$work/images/mp24.jpg" -resize '8000x6000!' -interlace JPEG -quality 90 -sampling-factor 2x2 \
+             "$work/images/mp48p.jpg"
+fi
+
+# The program and benchmark of an earlier commit, built from its own sources beside this build.
+before_prog="" before_bench=""
+if [ -n "${SHOW_BENCH_BEFORE:-}" ]; then
+  tree="$work/before-$SHOW_BENCH_BEFORE"
+  if [ ! -x "$tree/build/bin/Pictavo.scr" ]; then
+    echo "building $SHOW_BENCH_BEFORE..." >&2
+    rm -rf "$tree"; mkdir -p "$tree/src"
+    git -C "$src" archive "$SHOW_BENCH_BEFORE" | tar -x -C "$tree/src"
+    cmake -S "$tree/src" -B "$tree/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+          -DCMAKE_TOOLCHAIN_FILE="$tree/src/cmake/mingw-$arch.cmake" -DPICTAVO_DEPS_DIR="$src/.deps" >/dev/null
+    cmake --build "$tree/build" --target Pictavo pictavo_show_bench >/dev/null
+  fi
+  before_prog="$tree/build/bin/Pictavo.scr"
+  before_bench=$(find "$tree/build" -name pictavo_show_bench.exe | head -n 1)
+fi
+
+# A disk that has to wake up: the first read of each picture waits 8 s (FUSE).
+stall_dir=""
+if [ -e /dev/fuse ]; then
+  python3_=/usr/bin/python3
+  if ! "$python3_" -c 'import fuse' 2>/dev/null; then
+    sudo_cmd=(); [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends python3-fuse fuse3 \
+      >/dev/null 2>&1 || true
+  fi
+  mkdir -p "$work/stall-src" "$work/stall"
+  fusermount3 -u "$work/stall" 2>/dev/null || umount "$work/stall" 2>/dev/null || true
+  if "$python3_" -c 'import fuse' 2>/dev/null; then
+    setsid "$python3_" "$src/show/bench/stall-fs.py" "$work/stall-src" "$work/stall" 8 </dev/null >/dev/null 2>&1 &
+    started+=("$!")
+    for _ in $(seq 50); do mountpoint -q "$work/stall" && break; sleep 0.1; done
+    mountpoint -q "$work/stall" && stall_dir="$work/stall"
+  fi
+fi
+[ -n "$stall_dir" ] || echo "note: no FUSE here: the stalled read is not measured" >&2
 
 # An images directory with one collection of the given files (linked from the image cache).
 make_set() {  # name use file...
@@ -133,17 +179,54 @@ for m in 1 2; do
   mpeak[$m]=$(printf '%s\n' "${peaks[@]}" | median)
   msteady[$m]=$(printf '%s\n' "${steadys[@]}" | median)
 done
+# The same with the earlier commit's benchmark, for the table of before and after.
+declare -A blat bpeak
+for m in 1 2; do
+  blat[$m]=n/a; bpeak[$m]=n/a
+  [ -n "$before_bench" ] || continue
+  out=$("$wine" "$before_bench" latency "$(winpath "$work/images")" mp24.jpg 7 "$m" | tr -d '\r')
+  case "$out" in latency_ms*) blat[$m]=$(echo "$out" | awk '{print $2}') ;; *) echo "$out" >&2 ;; esac
+  peaks=()
+  for run in 1 2 3; do
+    out=$("$wine" "$before_bench" memory "$(winpath "$work/images")" mp24.jpg "$m" | tr -d '\r')
+    case "$out" in memory_kb*) peaks+=("$(echo "$out" | awk '{print $2}')") ;; *) echo "$out" >&2 ;; esac
+  done
+  bpeak[$m]=$(printf '%s\n' "${peaks[@]}" | median)
+done
 
 # 1b. Handles, GDI objects and memory after many changes (each followed by a display change), in process.
 held=$("$wine" "$bench" leaks "$(winpath "$work/images")" mp2.jpg "$held_changes" | tr -d '\r')
 case "$held" in held_after_changes*) ;; *) echo "$held" >&2; held="held_after_changes $held_changes n/a" ;; esac
 
-# 2. Start to black screen (a collection not in use: the show stays black).
-setting ImagesDir "$(winpath "$(make_set black NO mp12.jpg)")"
+# 2. Start to black screen, and input to the desktop back (the window gone) and to the process gone: with
+#    nothing pending (a collection not in use: the show stays black), during the decode of a large
+#    progressive photo, during a read that stalls; beside a bare black window with the same timer.
 setting Delay 10
-startout=$("$wine" "$bench" start "$(winpath "$prog")" 5 | tr -d '\r')
-to_black=$(echo "$startout" | awk '$1 == "start_to_black_ms" {print $2}')
-to_exit=$(echo "$startout" | awk '$1 == "input_to_exit_ms" {print $2}')
+black_set=$(make_set black NO mp12.jpg)
+large_set=$(make_set large YES mp48p.jpg)
+if [ -n "$stall_dir" ]; then
+  rm -rf "$work/stall-src/"*; cp -a "$(make_set stall YES mp12.jpg)/." "$work/stall-src/"
+fi
+declare -A black gone gone_exit
+measure_start() {  # key program set argument input_after_ms
+  local key=$1 program=$2 set=$3 argument=$4 after=$5 out
+  black[$key]=n/a; gone[$key]=n/a; gone_exit[$key]=n/a
+  [ -n "$program" ] && [ -n "$set" ] || return 0
+  setting ImagesDir "$(winpath "$set")"
+  out=$("$wine" "$bench" start "$(winpath "$program")" 5 "$argument" "$after" | tr -d '\r')
+  black[$key]=$(echo "$out" | awk '$1 == "start_to_black_ms" {print $2}')
+  gone[$key]=$(echo "$out" | awk '$1 == "input_to_window_gone_ms" {print $2}')
+  gone_exit[$key]=$(echo "$out" | awk '$1 == "input_to_exit_ms" {print $2}')
+}
+for who in after before; do
+  program=$prog; [ $who = before ] && program=$before_prog
+  measure_start "$who-idle" "$program" "$black_set" /S 500
+  measure_start "$who-large" "$program" "$large_set" /S 200
+  measure_start "$who-stall" "$program" "$stall_dir" /S 200
+done
+measure_start bare "$bench" "$black_set" bare 500
+to_black=${black[after-idle]}
+to_exit=${gone_exit[after-idle]}
 
 # 3. Memory while showing one large photo (peak = high-water mark of the resident set, steady = resident
 #    set once the picture stands).
@@ -226,6 +309,21 @@ printf '%-58s %8s ms\n' "start of the process to black screen" "$to_black"
 printf '%-58s %s\n' "held after ${held_changes} changes (first last)" "$(echo "$held" | cut -d' ' -f3-)"
 printf '%-58s %8s ms\n' "input to process gone" "$to_exit"
 echo
+echo "Input and start, measured from outside on the real Pictavo.scr (median of 5 runs)"
+printf '%-58s %10s %10s %10s\n' "figure" "before" "after" "bare"
+for k in idle large stall; do
+  case $k in idle) what="nothing pending" ;; large) what="a 48 MP progressive photo decoding" ;;
+             stall) what="a read that stalls 8 s" ;; esac
+  printf '%-58s %7s ms %7s ms %7s ms\n' "input to the desktop back, $what" "${gone[before-$k]}" "${gone[after-$k]}" \
+    "$([ $k = idle ] && echo "${gone[bare]}" || echo -)"
+  printf '%-58s %7s ms %7s ms %7s ms\n' "  to the process gone" "${gone_exit[before-$k]}" "${gone_exit[after-$k]}" \
+    "$([ $k = idle ] && echo "${gone_exit[bare]}" || echo -)"
+done
+printf '%-58s %7s ms %7s ms %7s ms\n' "start of the process to black screen" "${black[before-idle]}" \
+  "${black[after-idle]}" "${black[bare]}"
+printf '%-58s %10s %10s\n' "  against the bare window (goal <= 1.2)" "$(ratio "${black[before-idle]}" "${black[bare]}")" \
+  "$(ratio "${black[after-idle]}" "${black[bare]}")"
+echo
 echo "One monitor against two (1920x1080 each, side by side; in the show's code path)"
 printf '%-58s %10s %10s %8s\n' "figure" "one" "two" "ratio"
 for f in mp12 mp24; do
@@ -237,3 +335,10 @@ for f in mp12 mp24; do
 done
 printf '%-58s %7s MB %7s MB\n' "memory showing 24 MP JPEG, peak" "$(mb "${mpeak[1]}")" "$(mb "${mpeak[2]}")"
 printf '%-58s %7s MB %7s MB\n' "memory showing 24 MP JPEG, steady" "$(mb "${msteady[1]}")" "$(mb "${msteady[2]}")"
+echo
+echo "Before and after${SHOW_BENCH_BEFORE:+ (before: $SHOW_BENCH_BEFORE)}, 24 MP JPEG on every monitor (in the show's code path)"
+printf '%-58s %10s %10s\n' "figure" "before" "after"
+for m in 1 2; do
+  printf '%-58s %7s ms %7s ms\n' "change latency, $m monitor(s)" "${blat[$m]}" "${mlat[mp24$m]}"
+  printf '%-58s %7s MB %7s MB\n' "peak memory, $m monitor(s)" "$(mb "${bpeak[$m]}")" "$(mb "${mpeak[$m]}")"
+done
