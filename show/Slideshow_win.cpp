@@ -302,7 +302,7 @@ void frmMain::Pump(Done done) {
 
 // On the primary monitor alone; the others stay black until the first change.
 void frmMain::ShowSplash() {
-  std::string splash = env_.splashPath.empty() ? ProgramDirectory() + "\\about.jpg" : env_.splashPath;
+  std::string splash = env_.splashPath.empty() ? OwnFilePath("about.jpg") : env_.splashPath;
   const std::wstring path = Widen(splash);
   if (!OrdinaryFileExists(path)) return;
   splashDone_ = false;
