@@ -131,7 +131,7 @@ sleep 3; import -display "$DISPLAY" -window root "$work/message.png" 2>/dev/null
 restart_wine "$message"
 blue=$(/usr/bin/convert "$work/message.png" -fuzz 10% -fill black +opaque '#2F7FD8' -fill white -opaque '#2F7FD8' \
        -format '%[fx:round(mean*w*h)]' info: 2>/dev/null)
-check "its message shows the installed icon ($blue pixels of its blue)" test "${blue:-0}" -gt 300
+check "its message shows the installed icon ($blue pixels of its blue)" test "${blue:-0}" -gt 400
 
 # Again over itself: files replaced, one entry, no leftovers.
 echo stale >"$installed/err.ico"
