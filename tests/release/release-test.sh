@@ -21,7 +21,7 @@ bash scripts/package.sh --test-installer "$work/setup64.exe" >/dev/null || { ech
 version=$(cat build/win64/pictavo-version.txt)
 
 # ---- the zips -------------------------------------------------------------------------------------------
-expected="LICENSE.txt Pictavo.htm Pictavo.scr README.txt about.jpg err.ico info.ico"
+expected="LICENSE.txt Pictavo.htm Pictavo.scr README.txt about.jpg err.ico info.ico help-editor.png help-settings.png help-show.png"
 [ -f assets/Pictavo.htm ] || expected=${expected/Pictavo.htm /}
 if cmake -LA -N build/win64 2>/dev/null | grep -q '^PICTAVO_JPEG_NOTICES'; then
   expected="$expected libjpeg-turbo-LICENSE.md.txt libjpeg-turbo-README.ijg.txt"
