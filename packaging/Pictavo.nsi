@@ -81,6 +81,7 @@ ${StrStr}
 !define MUI_ABORTWARNING
 !define MUI_WELCOMEPAGE_TEXT "Setup will install Pictavo ${VERSION}, a photographic screen saver, and make it your screen saver.$\r$\n$\r$\nIf Pictavo is running, end it before you continue.$\r$\n$\r$\nClick Next to continue."
 !define MUI_FINISHPAGE_TEXT "$FinishText"
+!define MUI_FINISHPAGE_TEXT_LARGE
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Open the screen saver settings"
 !define MUI_FINISHPAGE_RUN_FUNCTION OpenScreenSaverSettings
@@ -283,7 +284,7 @@ Section "Pictavo"
     !insertmacro WriteEntry HKLM
     WriteRegStr HKLM "${SETUP_KEY}" "InstallDir" "$INSTDIR"
     StrCpy $ScreenSaver "${SYSTEM_COPY}"
-    StrCpy $FinishText "Pictavo is installed in $INSTDIR and is now your screen saver, as ${SYSTEM_COPY}: it stays in Windows' list of screen savers.$\r$\n$\r$\nIn the screen saver settings, click Settings... to choose your images directory and make your first collection."
+    StrCpy $FinishText "Pictavo is installed in $INSTDIR. Your screen saver is its copy in the system folder, which stays in Windows' list of screen savers:$\r$\n${SYSTEM_COPY}$\r$\n$\r$\nIn the screen saver settings, click Settings... to choose your images directory and make your first collection."
   ${Else}
     !insertmacro WriteEntry HKCU
     StrCpy $ScreenSaver "$INSTDIR\Pictavo.scr"
@@ -291,7 +292,7 @@ Section "Pictavo"
     ; back after another one was chosen, with Windows' own "Install" command.
     CreateShortCut "${SHORTCUT}" "$SYSDIR\rundll32.exe" "desk.cpl,InstallScreenSaver $INSTDIR\Pictavo.scr" \
                    "$INSTDIR\Pictavo.scr" 0 SW_SHOWNORMAL "" "Makes Pictavo your screen saver again"
-    StrCpy $FinishText "Pictavo is installed in $INSTDIR and is now your screen saver.$\r$\n$\r$\nIf you choose another screen saver, the Start menu's $\"Pictavo screen saver$\" makes it Pictavo again.$\r$\n$\r$\nIn the screen saver settings, click Settings... to choose your images directory and make your first collection."
+    StrCpy $FinishText "Pictavo is installed in $INSTDIR and is now your screen saver. If you choose another one, $\"Pictavo screen saver$\" in the Start menu makes it Pictavo again.$\r$\n$\r$\nIn the screen saver settings, click Settings... to choose your images directory and make your first collection."
   ${EndIf}
 
   ; Pictavo becomes the current user's screen saver, as Windows' own Install command does it.
@@ -394,6 +395,9 @@ Section "Uninstall"
 
   ${If} $AllUsers == "1"
     ; The system folder's copy goes only when it is this Pictavo's (not some other program's of that name).
+    ; Its version is read through version.dll, loaded first: without WOW64's redirection a 32-bit uninstaller
+    ; would look for it among the 64-bit DLLs.
+    System::Call 'kernel32::LoadLibraryW(w "version.dll") p'
     ${DisableX64FSRedirection}
     StrCpy $R0 "${SYSTEM_COPY}"
     Call un.IsThisPictavo
