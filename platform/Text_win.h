@@ -11,4 +11,9 @@ std::string Narrow(std::wstring_view utf16);
 // The directory of the running program file, without a trailing separator (UTF-8).
 std::string ProgramDirectory();
 
+// One of the program's own files ("about.jpg", "err.ico", "Pictavo.htm"), as a full path (UTF-8): beside the
+// program, or for a copy in Windows' system folder, in the folder Setup installed into (platform/OwnFiles.h).
+// Safe on any thread: it opens no window and writes no global. Defined in OwnFiles_win.cpp.
+std::string OwnFilePath(std::string_view name);
+
 }  // namespace pictavo

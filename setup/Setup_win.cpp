@@ -237,9 +237,11 @@ class SetupForm final : public Form {
   }
 
   void btnHelp_Click() {
-    const std::wstring dir = Widen(ProgramDirectory());
-    if (OrdinaryFileExists(dir + L"\\PICTAVO.HLP")) {
-      // Started in the program's directory, so that the viewer finds the file named without one.
+    // Each file beside the program, or where Setup installed it (for a copy in the system folder).
+    const std::wstring winHelpFile = Widen(OwnFilePath("PICTAVO.HLP"));
+    if (OrdinaryFileExists(winHelpFile)) {
+      const std::wstring dir = winHelpFile.substr(0, winHelpFile.find_last_of(L'\\'));
+      // Started in the help file's folder, so that the viewer finds the file named without one.
       std::wstring commandLine = L"WINHLP32.EXE PICTAVO.HLP";
       STARTUPINFOW startup{};
       startup.cb = sizeof startup;
@@ -253,7 +255,9 @@ class SetupForm final : public Form {
       return;
     }
     // Today's Windows reads no such file: the program's own page, in the user's browser.
-    ::ShellExecuteW(hwnd(), L"open", (dir + L"\\Pictavo.htm").c_str(), nullptr, dir.c_str(), SW_SHOWNORMAL);
+    const std::wstring page = Widen(OwnFilePath("Pictavo.htm"));
+    const std::wstring dir = page.substr(0, page.find_last_of(L'\\'));
+    ::ShellExecuteW(hwnd(), L"open", page.c_str(), nullptr, dir.c_str(), SW_SHOWNORMAL);
   }
 
   void OnCommand(int id, int code) override {

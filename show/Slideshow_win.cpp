@@ -123,7 +123,7 @@ struct MonitorView {
 struct PictureJob {
   std::string monitor;  // its key
   uint64_t ticket = 0;
-  std::string file;     // the entry's File, or the splash's path
+  std::string file;     // the entry's File, or the splash's path (empty: the program's own about.jpg)
   std::wstring path;
   bool splash = false;
   bool again = false;   // the same picture or text anew, after a display change
@@ -154,6 +154,7 @@ constexpr UINT kExitNotify = WM_APP + 2;
 // cannot be displayed.
 void Decode(Decoding& with, PictureJob& job) {
   try {
+    if (job.splash && job.file.empty()) job.file = OwnFilePath("about.jpg"), job.path = Widen(job.file);
     if (with.reading) with.reading(job.path);
     if (!job.belowImagesDir || !OrdinaryFileExists(job.path)) {
       job.outcome = ShowEvent::Kind::Missing;
@@ -212,7 +213,6 @@ class frmMain {
   // Dispatches window events, sleeping between them, until `done` says so or the window is gone.
   template <typename Done>
   void Pump(Done done);
-  std::string SplashPath() const;
   void ShowSplash();
   void EndSplash();
   void ShowNextImage();
@@ -371,15 +371,12 @@ void frmMain::StopDecoding() {
   decoding_->memory.Close();
 }
 
-std::string frmMain::SplashPath() const {
-  return env_.splashPath.empty() ? ProgramDirectory() + "\\about.jpg" : env_.splashPath;
-}
 
 // On the primary monitor alone; the others stay black until the first change. A splash that takes as
 // long to read as it would stand is given up.
 void frmMain::ShowSplash() {
   splashDone_ = false;
-  RequestPicture(0, SplashPath(), true, false);
+  RequestPicture(0, env_.splashPath, true, false);
   ::SetTimer(hwnd_, tmrSplash, env_.splashMs, nullptr);
   Pump([this] { return splashDone_ || gStopShow; });
   ::KillTimer(hwnd_, tmrSplash);
@@ -495,6 +492,7 @@ void frmMain::PutUp(PictureJob& job) {
   view.picture = std::move(job.picture);
   ShowEvent::Kind kind = job.outcome;
   if (job.splash) {
+    view.shownFile = job.file;
     if (kind != ShowEvent::Kind::Picture || !view.splash) {  // no splash: the show starts at once
       view.splash = false;
       view.shownFile.clear();

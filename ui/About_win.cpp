@@ -57,7 +57,7 @@ class AboutForm final : public Form {
 
  private:
   void Form_Load() override {
-    const std::wstring path = Widen(ProgramDirectory() + "\\about.jpg");
+    const std::wstring path = Widen(OwnFilePath("about.jpg"));
     if (OrdinaryFileExists(path)) LoadPicture(path);
     bPictureMissing_ = !picture_.has_value();  // a picture that cannot be decoded counts as missing
     if (!bPictureMissing_) {
@@ -104,7 +104,7 @@ class AboutForm final : public Form {
   }
 
   void OnDpiChanged() override {
-    const std::wstring path = Widen(ProgramDirectory() + "\\about.jpg");
+    const std::wstring path = Widen(OwnFilePath("about.jpg"));
     if (!bPictureMissing_) LoadPicture(path);
     ::InvalidateRect(hwnd(), nullptr, TRUE);
   }

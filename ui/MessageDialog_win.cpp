@@ -36,7 +36,7 @@ class MessageForm final : private MessageLayout, public Form {
                                                  : std::string(entry_.body) + "\r\n\r\n" + detail_);
     if (FitBody()) CenterForm(hwnd());
     // Read anew on every call; a missing or unreadable file leaves the box empty.
-    iconPath_ = Widen(ProgramDirectory() + std::string(IconFileName(entry_.icon)));
+    iconPath_ = Widen(OwnFilePath(IconFileName(entry_.icon)));
     LoadIconFile();
   }
 

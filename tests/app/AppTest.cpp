@@ -1,4 +1,5 @@
-// Start-up without Windows: the switches, the version record, and the settings' parsing and store.
+// Start-up without Windows: the switches, the version record, the settings' parsing and store, and where the
+// program's own files are found.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include "app/OSVersion.h"
 #include "app/Settings.h"
 #include "app/StartMode.h"
+#include "platform/OwnFiles.h"
 
 namespace pictavo {
 namespace {
@@ -102,6 +104,24 @@ TEST(SaveSettings, WritesTheFourKeysInOrderRoundTripsAndReportsAFailedWrite) {
   failing.failKey = "Random";
   EXPECT_FALSE(SaveSettings(failing));
   EXPECT_EQ(failing.writes, (Writes{{"Delay", "-7"}, {"UseAll", "False"}, {"ImagesDir", "D:\\MIXED CASE"}}));
+}
+
+// Catches: a copy outside the system folder taking files from the installed folder, the installed folder
+// preferred to the file beside the program, a missing installed file chosen over the path beside, and doubled
+// separators.
+TEST(OwnFiles, BesideTheProgramElseWhereSetupInstalledForACopyInTheSystemFolder) {
+  const std::string sys = "C:\\Windows\\System32", inst = "C:\\Program Files\\Pictavo";
+  const struct { bool inSystem; std::string recorded, present /* the files there are */, want; } rows[] = {
+      {false, inst, inst + "\\err.ico", sys + "\\err.ico"},
+      {true, inst, sys + "\\err.ico|" + inst + "\\err.ico", sys + "\\err.ico"},
+      {true, inst + "\\", inst + "\\err.ico", inst + "\\err.ico"},
+      {true, inst, "", sys + "\\err.ico"},
+      {true, "", inst + "\\err.ico", sys + "\\err.ico"}};
+  for (const auto& r : rows) {
+    const ProgramPlace place{sys + "\\", r.inSystem, r.recorded};
+    const auto exists = [&](const std::string& path) { return r.present.find(path) != std::string::npos; };
+    EXPECT_EQ(OwnFileIn(place, "\\err.ico", exists), r.want) << r.present;
+  }
 }
 
 }  // namespace
