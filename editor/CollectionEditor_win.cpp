@@ -292,14 +292,14 @@ class CollectionForm final : public Form {
 
 }  // namespace
 
-void ShowCollectionEditor(HWND owner, const std::string& copyDirectory, int editedSlot, ImageFilePicker& picker) {
+bool ShowCollectionEditor(HWND owner, const std::string& copyDirectory, int editedSlot, ImageFilePicker& picker) {
   CollectionForm form(copyDirectory, editedSlot, picker);
-  form.ShowModal(owner);
+  return form.ShowModal(owner) != -1;
 }
 
-void ShowCollectionEditor(HWND owner, const std::string& copyDirectory, int editedSlot) {
+bool ShowCollectionEditor(HWND owner, const std::string& copyDirectory, int editedSlot) {
   SystemImageFilePicker picker;
-  ShowCollectionEditor(owner, copyDirectory, editedSlot, picker);
+  return ShowCollectionEditor(owner, copyDirectory, editedSlot, picker);
 }
 
 }  // namespace pictavo
