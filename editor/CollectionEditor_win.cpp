@@ -133,17 +133,17 @@ class WindowsAddFiles final : public AddFilesPlatform {
   }
 
   void Copied(size_t done, size_t files) override {
-    if (done < files && !PaintDue()) return;
-    ::SendDlgItemMessageW(dialog_, prgCopying, PBM_SETPOS, done, 0);
-    ShowListed();
-    KeepPainted();
+    done_ = done;
+    if (done == files || PaintDue()) KeepPainted();
   }
 
-  // Names enter the list as they are taken, so that it fills while the copies go on.
+  // Names enter the list as they are taken, so that it fills while the copies go on; the name of a file
+  // whose copy was stopped leaves it again.
   void ShowListed() {
     if (shown_ == entries_.size()) return;
     HWND list = ::GetDlgItem(dialog_, lstFiles);
     ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);  // one repaint for the batch, not one per name
+    for (; shown_ > entries_.size(); --shown_) ::SendMessageW(list, LB_DELETESTRING, shown_ - 1, 0);
     for (; shown_ < entries_.size(); ++shown_)
       ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(entries_[shown_]).c_str()));
     ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
@@ -154,15 +154,17 @@ class WindowsAddFiles final : public AddFilesPlatform {
     for (int id : {lblCopying, prgCopying, btnStop}) ::ShowWindow(::GetDlgItem(dialog_, id), SW_HIDE);
     copying_ = false;
     ::SetCursor(previousCursor_ != nullptr ? previousCursor_ : ::LoadCursorW(nullptr, IDC_ARROW));
-    ShowListed();
     KeepPainted();
   }
 
   // While files are copied the windows are repainted and Windows sees the program answer, but nothing
   // else runs: the stop button takes its clicks and Escape stops too; other input that comes meanwhile is
   // dropped, and other messages wait for the copies to end.
+  // The bar and the list are brought up to date too, also in the middle of a long file.
   void KeepPainted() {
     lastPaint_ = ::GetTickCount64();
+    if (barAt_ != done_) ::SendDlgItemMessageW(dialog_, prgCopying, PBM_SETPOS, barAt_ = done_, 0);
+    ShowListed();
     HWND stop = ::GetDlgItem(dialog_, btnStop);
     MSG m;
     while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
@@ -184,6 +186,7 @@ class WindowsAddFiles final : public AddFilesPlatform {
   bool& stop_;
   const std::vector<std::string>& entries_;
   size_t shown_;
+  size_t done_ = 0, barAt_ = 0;  // files done, and as the bar shows them
   HCURSOR previousCursor_ = nullptr;
 };
 

@@ -81,13 +81,13 @@ constexpr std::array<CodedEntry, 16> kEntries{{
       "they are as they were before. Click OK to try again, or Cancel to keep them as they were.",
       MessageIcon::Error}},
     {-115,
-     {"An old collection file could not be removed.",
+     {"An old file could not be removed.",
       "A renamed collection was saved under its new name, but its old file is still in the Images Directory, "
       "so the show would play its images twice. Check that the file is not read-only or open in another "
       "program, then click OK again.",
       MessageIcon::Error}},
     {-116,
-     {"Only some of the settings could be saved.",
+     {"Only some settings were saved.",
       "The collections were saved, but Pictavo could store only some of the other settings for your user "
       "account, and could not put the earlier ones back. Click OK to try again.",
       MessageIcon::Error}},
