@@ -100,9 +100,9 @@ class WindowsAddFiles final : public AddFilesPlatform {
       UniqueFile to(::CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                   nullptr));
       if (!to) return false;
-      std::vector<char> chunk(1 << 20);
+      if (chunk_.empty()) chunk_.resize(1 << 20);
       DWORD got = 0;
-      while (!stop_ && ::ReadFile(from.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) {
+      while (!stop_ && ::ReadFile(from.get(), chunk_.data(), static_cast<DWORD>(chunk_.size()), &got, nullptr)) {
         if (got == 0) {
           FILETIME written{};
           if (::GetFileTime(from.get(), nullptr, nullptr, &written)) ::SetFileTime(to.get(), nullptr, nullptr, &written);
@@ -110,7 +110,7 @@ class WindowsAddFiles final : public AddFilesPlatform {
           break;
         }
         DWORD put = 0;
-        if (!::WriteFile(to.get(), chunk.data(), got, &put, nullptr) || put != got) break;
+        if (!::WriteFile(to.get(), chunk_.data(), got, &put, nullptr) || put != got) break;
         if (PaintDue()) KeepPainted();
       }
     }
@@ -187,6 +187,7 @@ class WindowsAddFiles final : public AddFilesPlatform {
   const std::vector<std::string>& entries_;
   size_t shown_;
   size_t done_ = 0, barAt_ = 0;  // files done, and as the bar shows them
+  std::vector<char> chunk_;      // what a copy carries at a time
   HCURSOR previousCursor_ = nullptr;
 };
 
