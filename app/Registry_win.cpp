@@ -42,7 +42,7 @@ std::string WindowsUpper(std::string_view text) {
 
 void LoadSettings() { LoadSettings(RegistryStore{}, WindowsUpper); }
 
-bool SaveSettings() {
+SettingsWrite SaveSettings() {
   RegistryStore store;
   return SaveSettings(store);
 }

@@ -19,6 +19,6 @@ std::string WindowsUpper(std::string_view text);
 
 // The process-wide settings from and to the registry.
 void LoadSettings();
-bool SaveSettings();
+SettingsWrite SaveSettings();
 
 }  // namespace pictavo

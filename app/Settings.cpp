@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -91,12 +92,23 @@ Settings ReadSettings(const SettingsStore& store, const UpperCaseFn& upper) {
   return s;
 }
 
-bool WriteSettings(SettingsStore& store, const Settings& s) {
-  bool ok = store.Write("Delay", std::to_string(s.delaySeconds));
-  ok = store.Write("Random", s.random ? "True" : "False") && ok;
-  ok = store.Write("UseAll", s.useAll ? "True" : "False") && ok;
-  ok = store.Write("ImagesDir", s.imagesDir) && ok;
-  return ok;
+SettingsWrite WriteSettings(SettingsStore& store, const Settings& s) {
+  const std::array<std::pair<std::string_view, std::string>, 4> values{{
+      {"Delay", std::to_string(s.delaySeconds)},
+      {"Random", s.random ? "True" : "False"},
+      {"UseAll", s.useAll ? "True" : "False"},
+      {"ImagesDir", s.imagesDir},
+  }};
+  std::array<std::string, 4> before;
+  for (size_t i = 0; i < values.size(); ++i) before[i] = store.Read(values[i].first);
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (store.Write(values[i].first, values[i].second)) continue;
+    // The values written so far get their old texts back (a missing one reads as "" and loads the same).
+    bool restored = true;
+    for (size_t j = 0; j < i; ++j) restored = store.Write(values[j].first, before[j]) && restored;
+    return restored ? SettingsWrite::Unchanged : SettingsWrite::Partial;
+  }
+  return SettingsWrite::Written;
 }
 
 void LoadSettings(const SettingsStore& store, const UpperCaseFn& upper) {
@@ -107,7 +119,7 @@ void LoadSettings(const SettingsStore& store, const UpperCaseFn& upper) {
   gImagesDir = s.imagesDir;
 }
 
-bool SaveSettings(SettingsStore& store) {
+SettingsWrite SaveSettings(SettingsStore& store) {
   return WriteSettings(store, Settings{gDelay, gRandom, gUseAll, gImagesDir});
 }
 

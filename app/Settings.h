@@ -41,8 +41,14 @@ bool ParseFlag(std::string_view text);
 std::string ParseImagesDir(std::string_view text, const UpperCaseFn& upper = AsciiUpper);
 
 Settings ReadSettings(const SettingsStore& store, const UpperCaseFn& upper = AsciiUpper);
-// Writes all four keys; false when any write failed (the others are still written).
-bool WriteSettings(SettingsStore& store, const Settings& settings);
+enum class SettingsWrite {
+  Written,    // all four values are stored
+  Unchanged,  // a write failed: the store holds what it held before
+  Partial,    // a write failed and the values written before it could not all be put back
+};
+// Writes the four keys in order, all or nothing: after a failed write the keys already written get their
+// old texts back.
+SettingsWrite WriteSettings(SettingsStore& store, const Settings& settings);
 
 // Process-wide settings, as the show and the dialogs use them.
 extern int16_t gDelay;
@@ -51,6 +57,6 @@ extern bool gUseAll;
 extern std::string gImagesDir;
 
 void LoadSettings(const SettingsStore& store, const UpperCaseFn& upper = AsciiUpper);
-bool SaveSettings(SettingsStore& store);
+SettingsWrite SaveSettings(SettingsStore& store);
 
 }  // namespace pictavo

@@ -52,31 +52,37 @@ WriteStatus WriteCollectionFile(const CollectionIo& io, std::string_view imagesD
 
 bool LoadCollections(const CollectionIo& io, std::string_view imagesDir, std::span<CollectionInfo> table,
                      int16_t& count, CollectionScan& scan) {
+  // Read aside and taken only once the scan has ended: a failure on the way leaves the table, its count
+  // and the scan's record as they were.
   const size_t limit = table.size();  // every slot: what the dialog can create, the next scan lists again
-  scan.directory = imagesDir;
-  scan.fileNames.clear();
-  scan.stamps.clear();
-  size_t filled = 0;
+  CollectionScan fresh;
+  fresh.directory = imagesDir;
+  std::vector<CollectionInfo> read;
   for (const std::string& name : io.files.ListFiles(CollectionSearchPattern(imagesDir))) {
-    if (filled == limit) break;
+    if (read.size() == limit) break;
     if (name.empty()) continue;
     // Taken before the read: a change made while it reads shows as a change at the rewrite.
     std::optional<FileStamp> stamp = io.files.StampOf(CollectionReadPath(imagesDir, name));
-    if (!ReadCollectionFile(io, imagesDir, name, table[filled])) continue;
-    table[filled].FileName = name;  // after the read, which leaves FileName alone
+    CollectionInfo& info = read.emplace_back();
+    if (!ReadCollectionFile(io, imagesDir, name, info)) {
+      read.pop_back();
+      continue;
+    }
+    info.FileName = name;  // after the read, which leaves FileName alone
     // A file without a name is known by its file's name: listed, edited and written back in place.
-    if (table[filled].Name.empty()) {
+    if (info.Name.empty()) {
       const size_t ext = kCollectionExtension.size();
       const bool hasExt = name.size() > ext && EqualsAsciiNoCase(std::string_view(name).substr(name.size() - ext),
                                                                   kCollectionExtension);
-      table[filled].Name = hasExt ? name.substr(0, name.size() - ext) : name;
+      info.Name = hasExt ? name.substr(0, name.size() - ext) : name;
     }
-    scan.fileNames.push_back(name);
-    scan.Record(name, stamp, io.files);
-    ++filled;
+    fresh.fileNames.push_back(name);
+    fresh.Record(name, stamp, io.files);
   }
-  count = static_cast<int16_t>(filled);
-  return filled > 0;
+  std::move(read.begin(), read.end(), table.begin());
+  count = static_cast<int16_t>(read.size());
+  scan = std::move(fresh);
+  return count > 0;
 }
 
 SaveResult SaveCollections(const CollectionIo& io, std::string_view imagesDir, std::span<CollectionInfo> table,
@@ -176,23 +182,32 @@ SaveResult SaveCollections(const CollectionIo& io, std::string_view imagesDir, s
 
   SaveResult result;
   // Old files go only when every collection read from them now lives in another file, and nothing
-  // was just written to them.
-  std::vector<std::string> removed;
+  // was just written to them. One that could not be removed before is tried again while it is as the
+  // scan saw it.
+  std::vector<std::string> old;
   for (size_t i = 0; i < n; ++i) {
-    const std::string& old = slots[i].source;
-    if (!slots[i].written || !slots[i].moves) continue;
-    if (std::any_of(removed.begin(), removed.end(), [&](const std::string& r) { return same(r, old); })) continue;
+    if (slots[i].written && slots[i].moves) old.push_back(slots[i].source);
+  }
+  for (const std::string& left : scan.leftOver) {
+    if (loaded(left) && !changed(left)) old.push_back(left);
+  }
+  scan.leftOver.clear();
+  std::vector<std::string> tried;
+  for (const std::string& file : old) {
+    if (std::any_of(tried.begin(), tried.end(), [&](const std::string& t) { return same(t, file); })) continue;
     bool keep = false;
     for (size_t j = 0; j < n && !keep; ++j) {
-      if (slots[j].written && same(slots[j].target, old)) keep = true;
-      if (!slots[j].source.empty() && same(slots[j].source, old) && !(slots[j].written && slots[j].moves)) keep = true;
+      if (slots[j].written && same(slots[j].target, file)) keep = true;
+      if (!slots[j].source.empty() && same(slots[j].source, file) && !(slots[j].written && slots[j].moves)) keep = true;
     }
     if (keep) continue;
-    removed.push_back(old);
-    if (fs.RemoveFile(CollectionReadPath(imagesDir, old))) {
-      std::erase_if(scan.fileNames, [&](const std::string& f) { return same(f, old); });
+    tried.push_back(file);
+    const Removal removal = fs.RemoveFile(CollectionReadPath(imagesDir, file));
+    if (removal == Removal::Removed) {
+      std::erase_if(scan.fileNames, [&](const std::string& f) { return same(f, file); });
     } else {
-      result.notRemoved.push_back(old);
+      result.notRemoved.emplace_back(file, removal);
+      scan.leftOver.push_back(file);
     }
   }
 

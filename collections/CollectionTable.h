@@ -21,6 +21,9 @@ struct FileStamp {
   friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
 
+// What became of a file that was to be removed.
+enum class Removal { Removed, ReadOnly, InUse, Refused };
+
 // The few file operations the collections need. Paths are UTF-8, in Windows form.
 class FileSystem {
  public:
@@ -34,7 +37,8 @@ class FileSystem {
   // a directory or a read-only file there is not replaced.
   // On failure the old file (if any) is in place and unchanged, and no temporary file remains.
   virtual bool ReplaceWholeFile(std::string_view path, std::string_view bytes) = 0;
-  virtual bool RemoveFile(std::string_view path) = 0;
+  // A file that is not there (any more) counts as removed.
+  virtual Removal RemoveFile(std::string_view path) = 0;
   // The size and last-write time of a file; empty when there is none.
   virtual std::optional<FileStamp> StampOf(std::string_view path) = 0;
   // Anything at all under that name: a file of any kind or a directory.
@@ -58,6 +62,7 @@ struct CollectionScan {
   std::string directory;
   std::vector<std::string> fileNames;
   std::vector<Seen> stamps;  // by file name; a name no longer in fileNames is no longer looked at
+  std::vector<std::string> leftOver;  // old files a rewrite could not remove: the next one tries again
 
   // The stamp recorded for a file, when there is one.
   const std::optional<FileStamp>* StampFor(std::string_view fileName, const FileSystem& files) const;
@@ -78,7 +83,8 @@ WriteStatus WriteCollectionFile(const CollectionIo& io, std::string_view imagesD
 // Fills table slots 0.. from the first readable collection files, as many as the table has slots, in
 // listing order; each slot's FileName is the name it was found under, and a file that names no
 // collection gives it its own name without ".IC1". Unreadable files are skipped. Sets `count` and `scan`;
-// true when at least one collection was loaded.
+// true when at least one collection was loaded. All or nothing: when the scan fails on the way (throws),
+// the table, `count` and `scan` are as they were.
 bool LoadCollections(const CollectionIo& io, std::string_view imagesDir, std::span<CollectionInfo> table,
                      int16_t& count, CollectionScan& scan);
 
@@ -101,13 +107,14 @@ struct SaveFailure {
 
 struct SaveResult {
   std::vector<SaveFailure> failures;        // in table order; empty when every collection was written
-  std::vector<std::string> notRemoved;      // old files that should have gone but could not be removed
+  std::vector<std::pair<std::string, Removal>> notRemoved;  // old files that should have gone, and why they stay
   bool AllWritten() const { return failures.empty(); }
 };
 
 // Writes every collection of slots 0 .. count - 1 to imagesDir\Name.IC1. A collection's old file
 // (its FileName, read by `scan` from this directory) is removed only after its collection was written
-// under another name, and only when no collection was written to that name. A file that differs from
+// under another name, and only when no collection was written to that name; one that cannot be removed
+// is named in notRemoved and tried again by the next rewrite. A file that differs from
 // what the scan saw is neither replaced nor removed. On success a slot's FileName becomes the name
 // written and `scan` follows the files on disk.
 SaveResult SaveCollections(const CollectionIo& io, std::string_view imagesDir, std::span<CollectionInfo> table,

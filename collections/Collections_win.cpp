@@ -158,7 +158,15 @@ bool WindowsFileSystem::ReplaceWholeFile(std::string_view path, std::string_view
   return placed;
 }
 
-bool WindowsFileSystem::RemoveFile(std::string_view path) { return ::DeleteFileW(Widen(path).c_str()) != 0; }
+Removal WindowsFileSystem::RemoveFile(std::string_view path) {
+  const std::wstring wide = Widen(path);
+  if (::DeleteFileW(wide.c_str())) return Removal::Removed;
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return Removal::Removed;
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return Removal::ReadOnly;
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? Removal::InUse : Removal::Refused;
+}
 
 std::optional<FileStamp> WindowsFileSystem::StampOf(std::string_view path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};

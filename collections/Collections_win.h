@@ -19,7 +19,7 @@ class WindowsFileSystem final : public FileSystem {
   std::vector<std::string> ListFiles(std::string_view pattern) override;
   std::optional<std::string> ReadWholeFile(std::string_view path, size_t maxBytes) override;
   bool ReplaceWholeFile(std::string_view path, std::string_view bytes) override;
-  bool RemoveFile(std::string_view path) override;
+  Removal RemoveFile(std::string_view path) override;
   std::optional<FileStamp> StampOf(std::string_view path) override;
   bool EntryExists(std::string_view path) override;
   bool SameFileName(std::string_view a, std::string_view b) const override;

@@ -22,7 +22,7 @@ using namespace collection;
 
 // Two labels are a little wider than designed: their text fills the designed width exactly at 96 DPI and
 // wraps out of sight at 144; each grows into the free space to its right.
-constexpr std::array<ControlSpec, 17> kCollectionControls{{
+constexpr std::array<ControlSpec, 18> kCollectionControls{{
     {Label1, K::Label, "Collection &Name:", {240, 360, 1440, 195}, 1, Frame1},
     {txtName, K::TextBox, "", {1785, 315, 3855, 285}, 2, Frame1},
     {Label2, K::Label, "Collection Co&mment:", {240, 720, 1500, 195}, 3, Frame1},
@@ -41,7 +41,9 @@ constexpr std::array<ControlSpec, 17> kCollectionControls{{
     {lblCopying, K::Label, "Copying files to Image Directory...", {120, 4740, 3105, 255}, 16, 0, &kSansBold},
     // Shown with the label while files are copied: how many of the pick are done. The label's row has no
     // room for a count, so the bar stands in the free part of the check box's row, under the buttons.
-    {prgCopying, K::ProgressBar, "", {3240, 4110, 2415, 195}, 17, Frame1},
+    {prgCopying, K::ProgressBar, "", {3240, 4110, 1575, 195}, 17, Frame1},
+    // Stops the copies after the current file; shown with the bar.
+    {btnStop, K::Button, "Stop", {4920, 4050, 735, 315}, 18, Frame1},
 }};
 
 const FormSpec kCollectionForm{kCreateCollectionTitle, 6135, 5130, {"MS Sans Serif", 8.25f, false, false},
@@ -161,42 +163,55 @@ AddFilesOutcome AddPickedFiles(std::vector<std::string>& list, const PickedFiles
   const bool copying = copyTicked && !copyDirectory.empty();
   const LowerCaseFn lower = [&](std::string_view name) { return platform.LowerCase(name); };
   const size_t files = picked.names.size();
-  if (copying && files > 0) platform.CopiesStarting(copyDirectory, files);
-  size_t done = 0;
-  for (const std::string& pickedName : picked.names) {
-    if (copying && done > 0) platform.Copied(done, files);
-    ++done;
-    const std::string source = JoinPath(picked.directory, pickedName);
-    if (!copying) {
-      if (pickedName.find('^') != std::string::npos) {
-        outcome.caretsLeftOut = true;
+  const bool reporting = copying && files > 0;
+  try {
+    if (reporting) platform.CopiesStarting(copyDirectory, files);
+    size_t done = 0;
+    for (const std::string& pickedName : picked.names) {
+      if (reporting && platform.Stopped()) break;
+      if (copying && done > 0) platform.Copied(done, files);
+      ++done;
+      const std::string source = JoinPath(picked.directory, pickedName);
+      if (!copying) {
+        if (pickedName.find('^') != std::string::npos) {
+          outcome.caretsLeftOut = true;
+          continue;
+        }
+        if (AddFileToList(list, pickedName, lower) == ListAdd::Full) outcome.listFull = true;
         continue;
       }
-      if (AddFileToList(list, pickedName, lower) == ListAdd::Full) outcome.listFull = true;
-      continue;
+      Existing there = Existing::None;
+      const std::optional<std::string> name = ChooseCopyName(pickedName, [&](std::string_view candidate) {
+        there = platform.Probe(source, JoinPath(copyDirectory, candidate));
+        return there;
+      });
+      if (!name) {
+        outcome.copiesFailed = true;
+        continue;
+      }
+      const ListAdd added = AddFileToList(list, *name, lower);
+      if (added == ListAdd::Full) {
+        outcome.listFull = true;  // neither listed nor copied
+        continue;
+      }
+      if (there == Existing::None && !platform.Copy(source, JoinPath(copyDirectory, *name))) {
+        if (platform.Stopped()) {
+          if (added == ListAdd::Added) list.pop_back();
+          continue;  // and the pick ends
+        }
+        outcome.copiesFailed = true;
+      }
     }
-    Existing there = Existing::None;
-    const std::optional<std::string> name = ChooseCopyName(pickedName, [&](std::string_view candidate) {
-      there = platform.Probe(source, JoinPath(copyDirectory, candidate));
-      return there;
-    });
-    if (!name) {
-      outcome.copiesFailed = true;
-      continue;
-    }
-    if (AddFileToList(list, *name, lower) == ListAdd::Full) {
-      outcome.listFull = true;  // neither listed nor copied
-      continue;
-    }
-    if (there == Existing::None && !platform.Copy(source, JoinPath(copyDirectory, *name))) outcome.copiesFailed = true;
+  } catch (...) {
+    if (reporting) platform.CopiesDone();  // the files copied so far are listed all the same
+    throw;
   }
-  if (copying && files > 0) {
+  if (reporting) {
     platform.Copied(files, files);
     platform.CopiesDone();
   }
   return outcome;
 }
-
 
 TextWithCaret InsertCopyrightSign(std::u16string_view text, size_t caret) {
   const size_t p = std::min(caret, text.size());

@@ -25,7 +25,7 @@ extern CollectionInfo gEditCollection;
 namespace collection {
 enum Id : int {
   Frame1 = 10, Label1, txtName, Label2, txtComment, Label3, txtCopyright, btnCopyright, Label4, lstFiles, btnAdd,
-  btnRemove, chkCopy, btnSave, btnCancel, lblCopying, prgCopying,
+  btnRemove, chkCopy, btnSave, btnCancel, lblCopying, prgCopying, btnStop,
 };
 }
 const FormSpec& CollectionFormSpec();
@@ -112,16 +112,20 @@ class AddFilesPlatform {
  public:
   virtual ~AddFilesPlatform() = default;
   virtual std::string LowerCase(std::string_view name) = 0;
-  // What lies at destinationPath, compared with the file at sourcePath.
+  // What lies at destinationPath, compared with the file at sourcePath (Different when a stop cut the
+  // comparison short).
   virtual Existing Probe(std::string_view sourcePath, std::string_view destinationPath) = 0;
-  // Copies without replacing anything; false when the copy failed.
+  // Copies without replacing anything; false when the copy failed, or was stopped (then no part of it is left).
   virtual bool Copy(std::string_view sourcePath, std::string_view destinationPath) = 0;
+  // Whether the user asked the copies to stop.
+  virtual bool Stopped() = 0;
   // Around the copies of one pick: the label and the hourglass. Before the first copy the directory is
   // made when it does not exist yet (one level), so that a first collection can be made before the
   // settings dialog's OK has ever made it.
   virtual void CopiesStarting(std::string_view directory, size_t files) = 0;
   // After each picked file: how far the copies have come.
   virtual void Copied(size_t done, size_t files) = 0;
+  // After the copies, also when the pick failed on the way: what has been listed shows.
   virtual void CopiesDone() = 0;
 };
 
@@ -134,7 +138,9 @@ struct AddFilesOutcome {
 };
 
 // Lists the picked files and, when copyTicked and copyDirectory is not empty, copies each into
-// copyDirectory (name listed first, then copied), as described for ChooseCopyName.
+// copyDirectory (name listed first, then copied), as described for ChooseCopyName. A stop ends the pick
+// after the current file: a file whose comparison or copy it cut short is neither listed nor kept, and
+// the files after it are left out.
 AddFilesOutcome AddPickedFiles(std::vector<std::string>& list, const PickedFiles& picked,
                                std::string_view copyDirectory, bool copyTicked, AddFilesPlatform& platform);
 

@@ -37,20 +37,8 @@ UniqueFile OpenForReading(const std::wstring& path) {
                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
-// Both files read to the end with the same bytes.
-bool SameBytes(HANDLE a, HANDLE b) {
-  std::vector<char> x(64 * 1024), y(64 * 1024);
-  for (;;) {
-    DWORD nx = 0, ny = 0;
-    if (!::ReadFile(a, x.data(), static_cast<DWORD>(x.size()), &nx, nullptr) ||
-        !::ReadFile(b, y.data(), static_cast<DWORD>(y.size()), &ny, nullptr) || nx != ny)
-      return false;
-    if (nx == 0) return true;
-    if (!std::equal(x.begin(), x.begin() + nx, y.begin())) return false;
-  }
-}
-
-// Adding files with the real file system, the label and the hourglass of one dialog.
+// Adding files with the real file system, the label, the bar, the stop button and the hourglass of one
+// dialog.
 class WindowsAddFiles final : public AddFilesPlatform {
  public:
   // Bringing the windows up to date ten times a second is enough: each look at the queue
@@ -58,9 +46,10 @@ class WindowsAddFiles final : public AddFilesPlatform {
   static constexpr ULONGLONG kPaintEveryMs = 100;
   static inline ULONGLONG lastPaint_ = 0;
   static bool PaintDue() { return ::GetTickCount64() - lastPaint_ >= kPaintEveryMs; }
-  // `entries` is the list as the pick fills it; what it holds now is shown already.
-  WindowsAddFiles(HWND dialog, bool& copying, const std::vector<std::string>& entries)
-      : dialog_(dialog), copying_(copying), entries_(entries), shown_(entries.size()) {}
+  // `entries` is the list as the pick fills it; what it holds now is shown already. `stop` is set by the
+  // dialog's stop button.
+  WindowsAddFiles(HWND dialog, bool& copying, bool& stop, const std::vector<std::string>& entries)
+      : dialog_(dialog), copying_(copying), stop_(stop), entries_(entries), shown_(entries.size()) {}
   WindowsAddFiles(const WindowsAddFiles&) = delete;
   WindowsAddFiles& operator=(const WindowsAddFiles&) = delete;
 
@@ -84,41 +73,77 @@ class WindowsAddFiles final : public AddFilesPlatform {
     return SameBytes(there.get(), source.get()) ? Existing::Same : Existing::Different;
   }
 
-  bool Copy(std::string_view sourcePath, std::string_view destinationPath) override {
-    return ::CopyFileExW(Widen(sourcePath).c_str(), Widen(destinationPath).c_str(), &CopyProgress, nullptr, nullptr,
-                         COPY_FILE_FAIL_IF_EXISTS) != FALSE;
+  // Both files read to the end with the same bytes; a long comparison keeps the windows painted as a copy
+  // does, and a stop ends it.
+  bool SameBytes(HANDLE a, HANDLE b) {
+    std::vector<char> x(64 * 1024), y(64 * 1024);
+    for (;;) {
+      DWORD nx = 0, ny = 0;
+      if (!::ReadFile(a, x.data(), static_cast<DWORD>(x.size()), &nx, nullptr) ||
+          !::ReadFile(b, y.data(), static_cast<DWORD>(y.size()), &ny, nullptr) || nx != ny)
+        return false;
+      if (nx == 0) return true;
+      if (!std::equal(x.begin(), x.begin() + nx, y.begin())) return false;
+      if (PaintDue()) KeepPainted();
+      if (stop_) return false;
+    }
   }
 
-  // A large file reports its progress chunk by chunk: the windows are kept painted meanwhile.
-  static DWORD CALLBACK CopyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE,
-                                     HANDLE, LPVOID) {
-    if (PaintDue()) KeepPainted();
-    return PROGRESS_CONTINUE;
+  // Copies in chunks into a new file (nothing is ever copied over another), keeping the windows painted as
+  // it goes; a stop or a failure on the way removes the part written. The copy keeps the picture's date.
+  bool Copy(std::string_view sourcePath, std::string_view destinationPath) override {
+    const std::wstring destination = Widen(destinationPath);
+    UniqueFile from = OpenForReading(Widen(sourcePath));
+    if (!from) return false;
+    bool copied = false;
+    {
+      UniqueFile to(::CreateFileW(destination.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+      if (!to) return false;
+      if (chunk_.empty()) chunk_.resize(1 << 20);
+      DWORD got = 0;
+      while (!stop_ && ::ReadFile(from.get(), chunk_.data(), static_cast<DWORD>(chunk_.size()), &got, nullptr)) {
+        if (got == 0) {
+          FILETIME written{};
+          if (::GetFileTime(from.get(), nullptr, nullptr, &written)) ::SetFileTime(to.get(), nullptr, nullptr, &written);
+          copied = true;
+          break;
+        }
+        DWORD put = 0;
+        if (!::WriteFile(to.get(), chunk_.data(), got, &put, nullptr) || put != got) break;
+        if (PaintDue()) KeepPainted();
+      }
+    }
+    if (!copied) ::DeleteFileW(destination.c_str());
+    return copied;
   }
+
+  bool Stopped() override { return stop_; }
 
   void CopiesStarting(std::string_view directory, size_t files) override {
     ::CreateDirectoryW(Widen(directory).c_str(), nullptr);  // one level; a failure shows in the copies
     copying_ = true;
+    stop_ = false;
     previousCursor_ = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     HWND bar = ::GetDlgItem(dialog_, prgCopying);
     ::SendMessageW(bar, PBM_SETRANGE32, 0, static_cast<LPARAM>(files));
     ::SendMessageW(bar, PBM_SETPOS, 0, 0);
-    for (int id : {lblCopying, prgCopying}) ::ShowWindow(::GetDlgItem(dialog_, id), SW_SHOW);
+    for (int id : {lblCopying, prgCopying, btnStop}) ::ShowWindow(::GetDlgItem(dialog_, id), SW_SHOW);
     KeepPainted();  // the label is drawn before the first copy starts
   }
 
   void Copied(size_t done, size_t files) override {
-    if (done < files && !PaintDue()) return;
-    ::SendDlgItemMessageW(dialog_, prgCopying, PBM_SETPOS, done, 0);
-    ShowListed();
-    KeepPainted();
+    done_ = done;
+    if (done == files || PaintDue()) KeepPainted();
   }
 
-  // Names enter the list as they are taken, so that it fills while the copies go on.
+  // Names enter the list as they are taken, so that it fills while the copies go on; the name of a file
+  // whose copy was stopped leaves it again.
   void ShowListed() {
     if (shown_ == entries_.size()) return;
     HWND list = ::GetDlgItem(dialog_, lstFiles);
     ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);  // one repaint for the batch, not one per name
+    for (; shown_ > entries_.size(); --shown_) ::SendMessageW(list, LB_DELETESTRING, shown_ - 1, 0);
     for (; shown_ < entries_.size(); ++shown_)
       ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(entries_[shown_]).c_str()));
     ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
@@ -126,37 +151,43 @@ class WindowsAddFiles final : public AddFilesPlatform {
   }
 
   void CopiesDone() override {
-    for (int id : {lblCopying, prgCopying}) ::ShowWindow(::GetDlgItem(dialog_, id), SW_HIDE);
+    for (int id : {lblCopying, prgCopying, btnStop}) ::ShowWindow(::GetDlgItem(dialog_, id), SW_HIDE);
     copying_ = false;
     ::SetCursor(previousCursor_ != nullptr ? previousCursor_ : ::LoadCursorW(nullptr, IDC_ARROW));
     KeepPainted();
   }
 
   // While files are copied the windows are repainted and Windows sees the program answer, but nothing
-  // else runs: input that comes meanwhile is dropped, and other messages wait for the copies to end.
-  static void KeepPainted() {
+  // else runs: the stop button takes its clicks and Escape stops too; other input that comes meanwhile is
+  // dropped, and other messages wait for the copies to end.
+  // The bar and the list are brought up to date too, also in the middle of a long file.
+  void KeepPainted() {
     lastPaint_ = ::GetTickCount64();
+    if (barAt_ != done_) ::SendDlgItemMessageW(dialog_, prgCopying, PBM_SETPOS, barAt_ = done_, 0);
+    ShowListed();
+    HWND stop = ::GetDlgItem(dialog_, btnStop);
     MSG m;
     while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
       if (m.message == WM_QUIT) {
         ::PostQuitMessage(static_cast<int>(m.wParam));
         break;
       }
+      if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE) stop_ = true;
+      if (m.hwnd == stop && m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) ::DispatchMessageW(&m);
     }
     while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT)) {
       if (m.message == WM_PAINT || m.message == WM_NCPAINT) ::DispatchMessageW(&m);
     }
   }
 
-  ~WindowsAddFiles() override {
-    if (copying_) CopiesDone();  // a failure on the way leaves no label or hourglass behind
-  }
-
  private:
   HWND dialog_;
   bool& copying_;
+  bool& stop_;
   const std::vector<std::string>& entries_;
   size_t shown_;
+  size_t done_ = 0, barAt_ = 0;  // files done, and as the bar shows them
+  std::vector<char> chunk_;      // what a copy carries at a time
   HCURSOR previousCursor_ = nullptr;
 };
 
@@ -168,7 +199,7 @@ class CollectionForm final : public Form {
  private:
   void Form_Load() override {
     CenterForm(hwnd());
-    for (int id : {lblCopying, prgCopying}) ::ShowWindow(Control(id), SW_HIDE);
+    for (int id : {lblCopying, prgCopying, btnStop}) ::ShowWindow(Control(id), SW_HIDE);
     ::SendMessageW(Control(chkCopy), BM_SETCHECK, BST_CHECKED, 0);
     // Edit follows the row it was opened for, whatever the collection's name (a file may give none).
     bEditMode_ = editedSlot_ >= 0;
@@ -188,6 +219,7 @@ class CollectionForm final : public Form {
       case btnAdd: btnAdd_Click(); break;
       case btnRemove: btnRemove_Click(); break;
       case btnCopyright: btnCopyright_Click(); break;
+      case btnStop: stop_ = true; break;
       case lstFiles:
         if (notifyCode == LBN_SELCHANGE) lstFiles_Click();
         break;
@@ -238,7 +270,7 @@ class CollectionForm final : public Form {
     const std::string result = picker_.Pick(hwnd(), copyDirectory_);
     if (result.empty()) return;
     std::vector<std::string> entries = Entries();
-    WindowsAddFiles platform(hwnd(), copying_, entries);
+    WindowsAddFiles platform(hwnd(), copying_, stop_, entries);
     const bool ticked = ::SendMessageW(Control(chkCopy), BM_GETCHECK, 0, 0) == BST_CHECKED;
     const AddFilesOutcome outcome = AddPickedFiles(entries, ParsePickResult(result), copyDirectory_, ticked, platform);
     platform.ShowListed();
@@ -275,9 +307,9 @@ class CollectionForm final : public Form {
     ::SendMessageW(Control(lstFiles), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(entry).c_str()));
   }
 
-  // The hourglass stays over the dialog while files are copied.
-  bool OnMessage(UINT what, WPARAM, LPARAM, LRESULT& result) override {
-    if (what != WM_SETCURSOR || !copying_) return false;
+  // The hourglass stays over the dialog while files are copied, the stop button aside.
+  bool OnMessage(UINT what, WPARAM wParam, LPARAM, LRESULT& result) override {
+    if (what != WM_SETCURSOR || !copying_ || reinterpret_cast<HWND>(wParam) == Control(btnStop)) return false;
     ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
     result = TRUE;
     return true;
@@ -285,6 +317,7 @@ class CollectionForm final : public Form {
 
   std::string copyDirectory_;
   bool copying_ = false;  // files are being copied
+  bool stop_ = false;     // the user asked the copies to stop
   int editedSlot_;
   ImageFilePicker& picker_;
   bool bEditMode_ = false;
@@ -292,14 +325,14 @@ class CollectionForm final : public Form {
 
 }  // namespace
 
-void ShowCollectionEditor(HWND owner, const std::string& copyDirectory, int editedSlot, ImageFilePicker& picker) {
+bool ShowCollectionEditor(HWND owner, const std::string& copyDirectory, int editedSlot, ImageFilePicker& picker) {
   CollectionForm form(copyDirectory, editedSlot, picker);
-  form.ShowModal(owner);
+  return form.ShowModal(owner) != -1;
 }
 
-void ShowCollectionEditor(HWND owner, const std::string& copyDirectory, int editedSlot) {
+bool ShowCollectionEditor(HWND owner, const std::string& copyDirectory, int editedSlot) {
   SystemImageFilePicker picker;
-  ShowCollectionEditor(owner, copyDirectory, editedSlot, picker);
+  return ShowCollectionEditor(owner, copyDirectory, editedSlot, picker);
 }
 
 }  // namespace pictavo

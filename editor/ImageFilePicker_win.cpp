@@ -7,6 +7,7 @@
 
 #include "editor/CollectionEditor.h"
 #include "platform/Text_win.h"
+#include "ui/Form_win.h"
 
 namespace pictavo {
 namespace {
@@ -51,7 +52,12 @@ std::string SystemImageFilePicker::Pick(HWND owner, const std::string& initialDi
     ofn.lpstrTitle = title.c_str();
     ofn.Flags = OFN_LONGNAMES | OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_NOCHANGEDIR;
     ofn.lpstrDefExt = extension.c_str();
-    if (::GetOpenFileNameW(&ofn)) return Narrow(ResultIn(buffer));
+    bool picked = false;
+    {
+      const ModalScope modal;  // a double click on Open does not reach the editor beneath
+      picked = ::GetOpenFileNameW(&ofn) != FALSE;
+    }
+    if (picked) return Narrow(ResultIn(buffer));
     if (::CommDlgExtendedError() != FNERR_BUFFERTOOSMALL) return {};
     // The first two bytes say how many characters the names need (a WORD: a larger need shows as less).
     const size_t needed = static_cast<size_t>(*reinterpret_cast<const WORD*>(buffer.data())) + 2;

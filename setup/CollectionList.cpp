@@ -55,8 +55,7 @@ ListChange CreateCollection(const TableRef& table, CollectionRows& rows, Collect
   exchange.Name.clear();
   exchange.FileName.clear();
   exchange.Kept = {};
-  openEditor(-1);
-  if (exchange.Name.empty()) return ListChange::Cancelled;
+  if (!openEditor(-1) || exchange.Name.empty()) return ListChange::Cancelled;
   CollectionInfo& slot = table.slots[static_cast<size_t>(used)];
   CopyCollection(exchange, slot);
   table.count = static_cast<int16_t>(used + 1);
@@ -71,8 +70,7 @@ ListChange EditCollection(const TableRef& table, CollectionRows& rows, Collectio
   if (r < 0) return ListChange::NoRow;
   CollectionInfo& slot = table.slots[static_cast<size_t>(r)];
   CopyCollection(slot, exchange);
-  openEditor(r);
-  if (exchange.Name.empty()) return ListChange::Cancelled;
+  if (!openEditor(r) || exchange.Name.empty()) return ListChange::Cancelled;
   CopyCollection(exchange, slot);
   rows.Remove(r);
   rows.Insert(r, CollectionRowText(slot), true);
@@ -116,7 +114,7 @@ ListChange DeleteCollection(const TableRef& table, CollectionRows& rows, const C
       const std::optional<FileStamp>* seen = where.scan.StampFor(name, fs);
       if (seen == nullptr || *seen != now) return ListChange::FileChanged;
     }
-    if (!fs.RemoveFile(path) && fs.EntryExists(path)) return ListChange::FileNotRemoved;
+    if (fs.RemoveFile(path) != Removal::Removed) return ListChange::FileNotRemoved;
     std::erase_if(where.scan.fileNames, [&](const std::string& f) { return fs.SameFileName(f, name); });
   }
 
@@ -132,12 +130,17 @@ ListChange DeleteCollection(const TableRef& table, CollectionRows& rows, const C
 
 std::string NotSavedDetail(const SaveResult& result, std::span<const CollectionInfo> table) {
   constexpr size_t kShown = 5;
-  std::string detail;
-  for (size_t i = 0; i < result.failures.size() && i < kShown; ++i) {
-    if (i > 0) detail += "\r\n";
-    detail += DescribeSaveFailure(result.failures[i], table);
+  std::vector<std::string> sentences;
+  for (const SaveFailure& failure : result.failures) sentences.push_back(DescribeSaveFailure(failure, table));
+  for (const auto& [file, why] : result.notRemoved) {
+    sentences.push_back("The old file \"" + file + "\" of a renamed collection could not be removed" +
+                        (why == Removal::ReadOnly ? ": it is read-only."
+                         : why == Removal::InUse  ? ": another program has it open."
+                                                  : "."));
   }
-  if (result.failures.size() > kShown) detail += "\r\nand " + std::to_string(result.failures.size() - kShown) + " more.";
+  std::string detail;
+  for (size_t i = 0; i < sentences.size() && i < kShown; ++i) detail += (i > 0 ? "\r\n" : "") + sentences[i];
+  if (sentences.size() > kShown) detail += "\r\nand " + std::to_string(sentences.size() - kShown) + " more.";
   return detail;
 }
 

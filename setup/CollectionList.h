@@ -43,8 +43,9 @@ struct TableRef {
 // Fills the rows from the table, each ticked as its slot's InUse; row 0 becomes the current row.
 void BuildCollectionList(const TableRef& table, CollectionRows& rows);
 
-// Opens the collection editor on the exchange record; editedSlot is -1 when creating.
-using OpenEditorFn = std::function<void(int editedSlot)>;
+// Opens the collection editor on the exchange record; editedSlot is -1 when creating. False when the
+// editor could not be shown (it failed while loading): then nothing changes, as if it was cancelled.
+using OpenEditorFn = std::function<bool(int editedSlot)>;
 
 enum class ListChange {
   Done,
@@ -83,8 +84,8 @@ std::string FileToDelete(const TableRef& table, int r, const CollectionFiles& wh
 ListChange DeleteCollection(const TableRef& table, CollectionRows& rows, const CollectionFiles& where,
                             const std::function<bool(const std::string& question)>& confirm);
 
-// For the message after a save that failed: one sentence per collection not saved, one per line, the
-// first five, then how many more.
+// For the message after a save that failed: one sentence per collection not saved and per old file not
+// removed, one per line, the first five, then how many more.
 std::string NotSavedDetail(const SaveResult& result, std::span<const CollectionInfo> table);
 
 }  // namespace pictavo

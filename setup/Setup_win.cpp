@@ -3,8 +3,8 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
-#include <shlwapi.h>
 
+#include <tuple>
 #include <utility>
 
 #include "app/Registry_win.h"
@@ -58,6 +58,20 @@ class ListViewRows final : public CollectionRows {
   HWND list_;
 };
 
+// The full path Windows makes of a path: against the current directory, the current drive ("\PICS") or a
+// drive's own current directory ("D:PICS").
+std::string WindowsFullPath(std::string_view path) {
+  const std::wstring wide = Widen(path);
+  const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  std::wstring full(size, L'\0');
+  const DWORD length = size ? ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr) : 0;
+  if (length == 0 || length >= size) return {};
+  full.resize(length);
+  return Narrow(full);
+}
+
+DirectoryRules WindowsDirectoryRules() { return {WindowsUpper, WindowsFullPath, IsDirectory}; }
+
 class SetupForm final : public Form {
  public:
   explicit SetupForm(SetupHooks hooks) : Form(SetupFormSpec()), hooks_(std::move(hooks)) {}
@@ -79,6 +93,7 @@ class SetupForm final : public Form {
     slDelay_Change();
     ::CheckRadioButton(hwnd(), setup::rbRandom, setup::rbSequential, gRandom ? setup::rbRandom : setup::rbSequential);
     ::CheckDlgButton(hwnd(), setup::chkUseAll, gUseAll ? BST_CHECKED : BST_UNCHECKED);
+    gImagesDir = ResolveDirectoryText(gImagesDir, &WindowsFullPath);  // a hand-edited relative one, too
     SetControlText(setup::txtDir, gImagesDir);
     sDirAtFocus_ = gImagesDir;
     ::SetWindowSubclass(Control(setup::txtDir), &DirBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
@@ -119,35 +134,15 @@ class SetupForm final : public Form {
 
   void txtDir_GotFocus() { sDirAtFocus_ = ControlText(setup::txtDir); }
 
-  // A relative path means the same directory to the show only once it is a full one.
-  static std::string FullPath(const std::string& path) {
-    const std::wstring wide = Widen(path);
-    if (wide.empty() || !::PathIsRelativeW(wide.c_str())) return path;
-    const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    std::wstring full(size, L'\0');
-    const DWORD length = size ? ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr) : 0;
-    if (length == 0 || length >= size) return path;
-    full.resize(length);
-    return Narrow(full);
-  }
-
   // The directory check: a real change of the box's text, to an existing directory, rescans.
   void txtDir_LostFocus() {
-    DirectoryCheck check = CheckDirectory(ControlText(setup::txtDir), sDirAtFocus_, WindowsUpper, IsDirectory);
+    ListedDirectory listed{gImagesDir, sDirAtFocus_, Table(), gCollectionScan};
+    const DirectoryCheck check =
+        LeaveDirectoryBox(ControlText(setup::txtDir), listed, WindowsDirectoryRules(), SystemCollectionIo());
     if (check.result == DirectoryCheck::Unchanged) return;
-    if (check.result == DirectoryCheck::Found) check.text = FullPath(check.text);
     if (check.text != ControlText(setup::txtDir)) SetControlText(setup::txtDir, check.text);
-    // Checked once: leaving the box again, or Browse bringing back the same directory, changes nothing.
-    sDirAtFocus_ = check.text;
     ListViewRows rows = Rows();
-    bool found = false;
-    if (check.result == DirectoryCheck::Found) {
-      gImagesDir = check.text;
-      found = LoadCollections();
-    } else {
-      gCollectionCount = 0;
-      gCollectionScan.fileNames.clear();  // nothing of the table comes from a file any more
-    }
+    const bool found = gCollectionCount > 0;
     if (found) {
       BuildCollectionList(Table(), rows);
     } else {
@@ -163,19 +158,17 @@ class SetupForm final : public Form {
     txtDir_LostFocus();
   }
 
-  void OpenEditor(int editedSlot) {
+  bool OpenEditor(int editedSlot) {
     const std::string dirText = ControlText(setup::txtDir);
-    if (hooks_.openEditor) {
-      hooks_.openEditor(hwnd(), dirText, editedSlot);
-    } else {
-      ShowCollectionEditor(hwnd(), dirText, editedSlot);
-    }
+    if (!hooks_.openEditor) return ShowCollectionEditor(hwnd(), dirText, editedSlot);
+    hooks_.openEditor(hwnd(), dirText, editedSlot);
+    return true;
   }
 
   void btnCreate_Click() {
     txtDir_LostFocus();
     ListViewRows rows = Rows();
-    const ListChange change = CreateCollection(Table(), rows, gEditCollection, [&](int slot) { OpenEditor(slot); });
+    const ListChange change = CreateCollection(Table(), rows, gEditCollection, [&](int slot) { return OpenEditor(slot); });
     if (change == ListChange::TableFull) ShowMessage(message::kTableFull, hwnd());
     if (change == ListChange::Done) EnableCollectionButtons(true);
   }
@@ -183,7 +176,7 @@ class SetupForm final : public Form {
   void btnEdit_Click() {
     txtDir_LostFocus();
     ListViewRows rows = Rows();
-    EditCollection(Table(), rows, gEditCollection, [&](int slot) { OpenEditor(slot); });
+    EditCollection(Table(), rows, gEditCollection, [&](int slot) { return OpenEditor(slot); });
   }
 
   void btnDelete_Click() {
@@ -214,25 +207,21 @@ class SetupForm final : public Form {
     choices.useAll = ::IsDlgButtonChecked(hwnd(), setup::chkUseAll) == BST_CHECKED;
     const ListViewRows rows = Rows();
     for (int r = 0; r < rows.Count(); ++r) choices.ticks.push_back(rows.Ticked(r));
-    choices.dirText = FullPath(ControlText(setup::txtDir));
+    choices.dirText = ResolveDirectoryText(ControlText(setup::txtDir), &WindowsFullPath);
 
+    RegistryStore store;
+    SetupStores stores{store, SystemCollectionIo(), gCollectionScan, [](const std::string& directory) {
+                         ::CreateDirectoryW(Widen(directory).c_str(), nullptr);  // one level; failures do not matter
+                       }};
     Settings settings{gDelay, gRandom, gUseAll, gImagesDir};
-    const bool create = StoreSetupChoices(choices, settings, Table());
-    gDelay = settings.delaySeconds;
-    gRandom = settings.random;
-    gUseAll = settings.useAll;
-    gImagesDir = settings.imagesDir;
-    if (create) ::CreateDirectoryW(Widen(gImagesDir).c_str(), nullptr);  // one level; failures do not matter
-    if (!SaveSettings()) {
-      ShowMessage(message::kSettingsNotSaved, hwnd());
-      return;
-    }
-    const SaveResult saved = SaveCollections();
-    if (!saved.AllWritten()) {
+    const SaveOutcome outcome = SaveSetupChoices(choices, settings, Table(), stores);
+    if (outcome.message != 0) {
       // What was written stays written; the dialog stays open so that nothing else is lost.
-      ShowMessage(message::kNotSaved, hwnd(), NotSavedDetail(saved, gCollections));
+      ShowMessage(outcome.message, hwnd(), outcome.detail);
       return;
     }
+    std::tie(gDelay, gRandom, gUseAll, gImagesDir) =
+        std::tie(settings.delaySeconds, settings.random, settings.useAll, settings.imagesDir);
     Close();
   }
 

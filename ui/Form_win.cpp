@@ -3,12 +3,12 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <utility>
 
 #include "app/Resources.h"
 #include "platform/Text_win.h"
+#include "ui/ClickGuard.h"
 #include "ui/MessageCatalogue.h"
 #include "ui/MessageDialog_win.h"
 #include "ui/Placement.h"
@@ -133,41 +133,23 @@ void FitDirectoryRows(HWND list, HFONT font, int32_t dpi) {
   ::SendMessageW(list, LB_SETITEMHEIGHT, 0, row);
 }
 
-// The rest of a double click whose first click closed a modal window: its second press lands on whatever
-// lay beneath the button (the owner's OK or Cancel) and must not press it. A message hook of the thread
-// notes each release of the left button; after a modal window closed on one, presses near it within the
-// double-click time, and their releases, are dropped.
-struct ClickGuard {
+// The click guard of this thread (ClickGuard.h), fed by a message hook while a modal window is open.
+struct ThreadClickGuard {
   HHOOK hook = nullptr;
   int depth = 0;  // modal windows open on this thread
-  DWORD upTime = 0;
-  POINT upPoint{};
-  bool upSeen = false;
-  bool armed = false;
+  ClickGuard guard;
 };
-thread_local ClickGuard gClickGuard;
-
-bool IsLeftPress(UINT m) {
-  return m == WM_LBUTTONDOWN || m == WM_LBUTTONDBLCLK || m == WM_NCLBUTTONDOWN || m == WM_NCLBUTTONDBLCLK;
-}
-bool IsLeftRelease(UINT m) { return m == WM_LBUTTONUP || m == WM_NCLBUTTONUP; }
+thread_local ThreadClickGuard gClickGuard;
 
 LRESULT CALLBACK ClickGuardHook(int code, WPARAM wParam, LPARAM lParam) {
-  ClickGuard& g = gClickGuard;
   if (code == HC_ACTION && wParam == PM_REMOVE && lParam != 0) {
     MSG& m = *reinterpret_cast<MSG*>(lParam);
-    const bool press = IsLeftPress(m.message), release = IsLeftRelease(m.message);
-    if (g.armed && (press || release)) {
-      const bool nearby = std::abs(m.pt.x - g.upPoint.x) <= ::GetSystemMetrics(SM_CXDOUBLECLK) &&
-                        std::abs(m.pt.y - g.upPoint.y) <= ::GetSystemMetrics(SM_CYDOUBLECLK);
-      if (nearby && m.time - g.upTime <= ::GetDoubleClickTime()) {
-        m.message = WM_NULL;
-        if (release) g.armed = false;
-        return ::CallNextHookEx(nullptr, code, wParam, lParam);
-      }
-      g.armed = false;
-    }
-    if (release) g.upTime = m.time, g.upPoint = m.pt, g.upSeen = true;
+    const bool press = m.message == WM_LBUTTONDOWN || m.message == WM_LBUTTONDBLCLK || m.message == WM_NCLBUTTONDOWN ||
+                       m.message == WM_NCLBUTTONDBLCLK;
+    const bool release = m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP;
+    const ClickGuard::DoubleClick limits{::GetDoubleClickTime(), ::GetSystemMetrics(SM_CXDOUBLECLK),
+                                         ::GetSystemMetrics(SM_CYDOUBLECLK)};
+    if ((press || release) && gClickGuard.guard.Drop(press, {m.time, m.pt.x, m.pt.y}, limits)) m.message = WM_NULL;
   }
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -196,18 +178,19 @@ void ReportUnexpectedFailure(HWND window) {
 }  // namespace
 
 ModalScope::ModalScope() {
-  ClickGuard& g = gClickGuard;
+  ThreadClickGuard& g = gClickGuard;
+  g.guard.ModalOpened();
   if (g.depth++ == 0 && g.hook == nullptr)
     g.hook = ::SetWindowsHookExW(WH_GETMESSAGE, &ClickGuardHook, nullptr, ::GetCurrentThreadId());
 }
 
 ModalScope::~ModalScope() {
-  ClickGuard& g = gClickGuard;
+  ThreadClickGuard& g = gClickGuard;
   // Closed by a click: the last message taken from the queue was that release.
-  g.armed = g.upSeen && static_cast<DWORD>(::GetMessageTime()) == g.upTime;
+  g.guard.ModalClosed(static_cast<uint32_t>(::GetMessageTime()));
   if (--g.depth == 0 && g.hook != nullptr) {
     ::UnhookWindowsHookEx(g.hook);
-    g = ClickGuard{};
+    g = ThreadClickGuard{};
   }
 }
 
@@ -262,10 +245,14 @@ int32_t Form::Pixels(int32_t twips) const { return TwipsToPixels(twips, dpi_); }
 INT_PTR Form::ShowModal(HWND owner) {
   const std::vector<WORD> dialogTemplate = BuildTemplate(Widen(spec_.title));
   closing_ = false;
+  loadFailed_ = false;
   const ModalScope modal;
-  return ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr),
-                                   reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner,
-                                   &Form::DialogProc, reinterpret_cast<LPARAM>(this));
+  const INT_PTR result = ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr),
+                                                   reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data()), owner,
+                                                   &Form::DialogProc, reinterpret_cast<LPARAM>(this));
+  // Told over the owner, which is as it was: the dialog never showed.
+  if (loadFailed_) ReportUnexpectedFailure(owner);
+  return result;
 }
 
 void Form::Close(INT_PTR result) {
@@ -299,9 +286,10 @@ INT_PTR CALLBACK Form::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
   try {
     return self->Dispatch(message, wParam, lParam);
   } catch (...) {
-    // Nothing may unwind into Windows. A dialog that cannot load closes; a handler that fails is told to
-    // the user and the dialog stays, with whatever the user had done in it.
+    // Nothing may unwind into Windows. A dialog that cannot load closes and is told when it has gone; a
+    // handler that fails is told to the user and the dialog stays, with whatever the user had done in it.
     if (message == WM_INITDIALOG) {
+      self->loadFailed_ = true;
       self->Close(-1);
     } else {
       ReportUnexpectedFailure(hwnd);

@@ -21,7 +21,8 @@ class Form {
   Form& operator=(const Form&) = delete;
 
   // Shows the dialog modally over owner (which may be null) and returns when it has closed.
-  // Returns the value given to Close, or -1 when the dialog could not be created.
+  // Returns the value given to Close, or -1 when the dialog could not be created or failed while loading
+  // (which the generic message tells over the owner).
   INT_PTR ShowModal(HWND owner);
 
   HWND hwnd() const { return hwnd_; }
@@ -69,6 +70,7 @@ class Form {
   HWND hwnd_ = nullptr;
   int32_t dpi_ = 96;
   bool closing_ = false;
+  bool loadFailed_ = false;
   // fonts_[0] is the form's font; fonts_[i + 1] belongs to spec_.controls[i] when it has one.
   std::vector<UniqueFont> fonts_;
 };

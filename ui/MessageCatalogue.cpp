@@ -10,7 +10,7 @@ struct CodedEntry {
   MessageEntry entry;
 };
 
-constexpr std::array<CodedEntry, 14> kEntries{{
+constexpr std::array<CodedEntry, 16> kEntries{{
     {-100,
      {"Please supply a Collection Name.",
       "Before we can save your collection, we ask that you please give it a name. Choose a nice one that you "
@@ -77,8 +77,19 @@ constexpr std::array<CodedEntry, 14> kEntries{{
       MessageIcon::Error}},
     {-114,
      {"The settings could not be saved.",
-      "Pictavo could not store its settings for your user account, so nothing was saved. Click OK to try "
-      "again, or Cancel to leave the settings as they were.",
+      "The collections were saved, but Pictavo could not store the other settings for your user account, so "
+      "they are as they were before. Click OK to try again, or Cancel to keep them as they were.",
+      MessageIcon::Error}},
+    {-115,
+     {"An old file could not be removed.",
+      "A renamed collection was saved under its new name, but its old file is still in the Images Directory, "
+      "so the show would play its images twice. Check that the file is not read-only or open in another "
+      "program, then click OK again.",
+      MessageIcon::Error}},
+    {-116,
+     {"Only some settings were saved.",
+      "The collections were saved, but Pictavo could store only some of the other settings for your user "
+      "account, and could not put the earlier ones back. Click OK to try again.",
       MessageIcon::Error}},
 }};
 

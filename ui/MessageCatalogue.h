@@ -29,10 +29,12 @@ inline constexpr int32_t kNotSaved = -111;           // some collection files co
 inline constexpr int32_t kCaretInFileName = -112;    // picked files whose names hold "^" were left out
 inline constexpr int32_t kNotDeleted = -113;         // a collection's file could not be deleted
 inline constexpr int32_t kSettingsNotSaved = -114;   // the settings could not be stored
+inline constexpr int32_t kOldFileKept = -115;        // a renamed collection's old file could not be removed
+inline constexpr int32_t kSettingsPartlySaved = -116;  // some settings were stored and not put back
 inline constexpr int32_t kUnexpected = -1;           // a failure the program has no message for
 }  // namespace message
 
-// Codes -100 to -104 and -106 to -114 have entries of their own; every other code gets the
+// Codes -100 to -104 and -106 to -116 have entries of their own; every other code gets the
 // generic entry.
 const MessageEntry& MessageFor(int32_t code);
 

@@ -53,16 +53,18 @@ TEST(OSVersion, AnswersFromTheRecordOrWithTheFailedQueryValues) {
 
 using Writes = std::vector<std::pair<std::string, std::string>>;
 
-// Settings in memory: the successful writes in order (a key reads as its last), and a key whose write fails.
+// Settings in memory: the successful writes in order (a key reads as its last); the writes numbered (from 0)
+// failAt up to failUntil fail.
 struct MemoryStore final : SettingsStore {
   Writes writes;
-  std::string failKey;
+  size_t tried = 0, failAt = SIZE_MAX, failUntil = SIZE_MAX;
   std::string Read(std::string_view key) const override {
     const auto it = std::find_if(writes.rbegin(), writes.rend(), [&](const auto& w) { return w.first == key; });
     return it == writes.rend() ? std::string{} : it->second;
   }
   bool Write(std::string_view key, std::string_view value) override {
-    return key != failKey && (writes.emplace_back(key, value), true);
+    const size_t n = tried++;
+    return (n < failAt || n >= failUntil) && (writes.emplace_back(key, value), true);
   }
 };
 
@@ -89,21 +91,28 @@ TEST(ParseFlagAndImagesDir, OnlyTrueInAnyCaseIsTrueTheDirectoryTrimmedUpperCased
 }
 
 // Catches: wrong key names or value formats ("True"/"False", plain decimal), a round trip that loses
-// a value, a failed write reported as success, and one failure stopping the remaining writes.
-TEST(SaveSettings, WritesTheFourKeysInOrderRoundTripsAndReportsAFailedWrite) {
+// a value, and a failed write reported as success; then a store that refuses the fourth value keeping
+// the first three (the stored settings would be half old, half new) or reporting that it holds what it
+// held before when the old values could not be put back.
+TEST(SaveSettings, WritesTheFourKeysInOrderRoundTripsAndStoresAllOrNothing) {
   MemoryStore store;
   gDelay = -7, gRandom = true, gUseAll = false, gImagesDir = " d:\\Mixed Case ";
-  EXPECT_TRUE(SaveSettings(store));
+  EXPECT_EQ(SaveSettings(store), SettingsWrite::Written);
   EXPECT_EQ(store.writes,
             (Writes{{"Delay", "-7"}, {"Random", "True"}, {"UseAll", "False"}, {"ImagesDir", " d:\\Mixed Case "}}));
   gDelay = 0, gRandom = false, gUseAll = true;
   LoadSettings(store);
   EXPECT_EQ(std::tuple(gDelay, gRandom, gUseAll, gImagesDir), std::tuple(-7, true, false, "D:\\MIXED CASE"));
 
-  MemoryStore failing;
-  failing.failKey = "Random";
-  EXPECT_FALSE(SaveSettings(failing));
-  EXPECT_EQ(failing.writes, (Writes{{"Delay", "-7"}, {"UseAll", "False"}, {"ImagesDir", "D:\\MIXED CASE"}}));
+  for (const auto& [failUntil, result, stored] : {std::tuple(size_t{4}, SettingsWrite::Unchanged, "5|False|True|C:\\OLD"),
+                                                  {SIZE_MAX, SettingsWrite::Partial, "-7|True|False|C:\\OLD"}}) {
+    MemoryStore failing;
+    failing.writes = {{"Delay", "5"}, {"Random", "False"}, {"UseAll", "True"}, {"ImagesDir", "C:\\OLD"}};
+    failing.failAt = 3, failing.failUntil = failUntil;
+    EXPECT_EQ(SaveSettings(failing), result);
+    EXPECT_EQ(failing.Read("Delay") + "|" + failing.Read("Random") + "|" + failing.Read("UseAll") + "|" +
+                  failing.Read("ImagesDir"), stored);
+  }
 }
 
 // Catches: a copy outside the system folder taking files from the installed folder, the installed folder

@@ -21,7 +21,7 @@ TEST(RegistryStore, KeepsTextsUnderTheOptionsKeyAndLoadsThem) {
   RegistryStore store;
   EXPECT_EQ(store.Read("Delay"), "");
   gImagesDir = "  d:\\b\xC3\xA4" "der ";
-  ASSERT_TRUE(SaveSettings());
+  ASSERT_EQ(SaveSettings(), SettingsWrite::Written);
   wchar_t stored[64] = {};
   DWORD bytes = sizeof stored;
   EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Pictavo\\Options", L"ImagesDir", RRF_RT_REG_SZ | RRF_NOEXPAND, nullptr,

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/Settings.h"
 #include "collections/Collections_win.h"
 #include "platform/Owned_win.h"
 #include "tests/support/WineTest_win.h"
@@ -45,7 +44,7 @@ BOOL WINAPI FailsHalfWay(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, 
 // Catches a replace that truncates, or that loses or changes the old file when it fails: a read-only
 // file, a directory, a target held open by another program (no delete sharing), and a replace that fails
 // half way, after which the new file must be in place, or else the old one back; and a temporary or
-// backup file left behind.
+// backup file left behind. Also a removal that fails without saying why (read-only, held open).
 TEST(WindowsFileSystem, ReplaceIsAtomicAndAFailedOneNeverLosesTheCollection) {
   test::TempDir dir;
   WindowsFileSystem fs;
@@ -61,6 +60,7 @@ TEST(WindowsFileSystem, ReplaceIsAtomicAndAFailedOneNeverLosesTheCollection) {
   dir.Write(L"ro.IC1", "old content");
   ::SetFileAttributesW(dir.File(L"ro.IC1").c_str(), FILE_ATTRIBUTE_READONLY);
   EXPECT_FALSE(fs.ReplaceWholeFile(dir.Utf8() + "\\ro.IC1", "new"));
+  EXPECT_EQ(fs.RemoveFile(dir.Utf8() + "\\ro.IC1"), Removal::ReadOnly);
   EXPECT_EQ(dir.Read(L"ro.IC1"), "old content");
   ASSERT_TRUE(::CreateDirectoryW(dir.File(L"dir.IC1").c_str(), nullptr));
   EXPECT_FALSE(fs.ReplaceWholeFile(dir.Utf8() + "\\dir.IC1", "new"));
@@ -69,6 +69,7 @@ TEST(WindowsFileSystem, ReplaceIsAtomicAndAFailedOneNeverLosesTheCollection) {
                                   nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held);
     EXPECT_FALSE(fs.ReplaceWholeFile(path, "new"));
+    EXPECT_EQ(fs.RemoveFile(path), Removal::InUse);
   }
   EXPECT_EQ(dir.Read(L"a.IC1"), "old");
   EXPECT_EQ(names(), (std::vector<std::string>{"a.IC1", "ro.IC1"})) << "no temporary file remains";
@@ -108,36 +109,40 @@ TEST(WindowsAnsiCodePage, EveryLineIsReadWithoutReplacementCharacters) {
 // End to end on disk: an ANSI file (0xA9) written back byte for byte, a rename to a non-ASCII name (UTF-8
 // with BOM, old file removed), a case-only rename that keeps the file, no best-fit mangling of text outside
 // the code page, and the next scan finding it all again. Also catches a file edited by hand while the
-// settings dialog is open being overwritten at OK, or holding back the others.
+// settings dialog is open being overwritten at OK, or holding back the others. The code page is Windows-1252
+// whatever the machine's, so that every check runs everywhere.
 TEST(CollectionsOnDisk, LoadAndSaveTheImagesDirectory) {
   test::TempDir dir;
-  gImagesDir = dir.Utf8();
+  WindowsFileSystem files;
+  const WindowsAnsiCodePage western(1252);
+  const CollectionIo io{files, western};
+  const auto load = [&] { return LoadCollections(io, dir.Utf8(), gCollections, gCollectionCount, gCollectionScan); };
   const std::string ansi = "[Collection Info]\r\nNAME=Ansi\r\nCOMMENT=Caf\xE9\r\nCOPYRIGHT=\xA9 1998 Ann\r\n"
                            "USE=YES\r\n\r\n[Images]\r\nbeach.jpg^Holiday 1\r\n";
   dir.Write(L"Ansi.IC1", ansi);
   dir.Write(L"old.ic1", "NAME=Old\r\n");
   dir.Write(L"holiday.ic1", "NAME=Holiday\r\n");
   dir.Write(L"a.IC1", "NAME=a\r\n[Images]\r\nx.jpg^1\r\n");
-  ASSERT_TRUE(LoadCollections());
+  ASSERT_TRUE(load());
   ASSERT_EQ(gCollectionCount, 4);
   for (int i = 0; i < gCollectionCount; ++i) {
     if (gCollections[i].Name == "Old") gCollections[i].Name = "\xE6\x97\xA5\xE6\x9C\xAC";  // 日本
     if (gCollections[i].Name == "Holiday") gCollections[i].Comment = "\xE2\x88\x9E";  // ∞, best fit "8"
   }
   dir.Write(L"a.IC1", "NAME=a\r\n[Images]\r\nx.jpg^1\r\ny.jpg^typed in an editor\r\n");
-  const SaveResult result = SaveCollections();
+  const SaveResult result = SaveCollections(io, dir.Utf8(), gCollections, gCollectionCount, gCollectionScan);
   ASSERT_EQ(result.failures.size(), 1u);
   EXPECT_EQ(result.failures[0].problem, SaveProblem::ChangedOnDisk);
   EXPECT_EQ(gCollections[result.failures[0].slot].Name, "a");
   EXPECT_TRUE(result.notRemoved.empty());
   EXPECT_NE(dir.Read(L"a.IC1").value_or("").find("typed in an editor"), std::string::npos);
-  if (::GetACP() == 1252) { EXPECT_EQ(dir.Read(L"Ansi.IC1"), ansi); }
+  EXPECT_EQ(dir.Read(L"Ansi.IC1"), ansi);
   EXPECT_FALSE(dir.Exists(L"old.ic1"));
   EXPECT_EQ(dir.Read(L"\u65E5\u672C.IC1").value_or("").substr(0, 3), "\xEF\xBB\xBF");
   EXPECT_EQ(dir.Read(L"Holiday.IC1").value_or("").substr(0, 3), "\xEF\xBB\xBF") << "holiday.ic1 must survive";
 
   for (CollectionInfo& slot : gCollections) slot = CollectionInfo{};
-  ASSERT_TRUE(LoadCollections());
+  ASSERT_TRUE(load());
   std::vector<std::string> names;
   for (int i = 0; i < gCollectionCount; ++i) names.push_back(gCollections[i].Name + "|" + gCollections[i].Comment);
   std::sort(names.begin(), names.end());

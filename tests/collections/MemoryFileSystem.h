@@ -2,6 +2,7 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,7 @@ class MemoryFileSystem final : public FileSystem {
     return names;
   }
   std::optional<std::string> ReadWholeFile(std::string_view path, size_t maxBytes) override {
+    if (!throwOnRead.empty() && EqualsAsciiNoCase(path, throwOnRead)) throw std::runtime_error("the disk is gone");
     const Entry* e = Find(path);
     return e && !e->unreadable && e->bytes.size() <= maxBytes ? std::optional(e->bytes) : std::nullopt;
   }
@@ -49,8 +51,10 @@ class MemoryFileSystem final : public FileSystem {
     writes.emplace_back(path);
     return std::find(failWrites.begin(), failWrites.end(), path) == failWrites.end() && (Add(path, bytes), true);
   }
-  bool RemoveFile(std::string_view path) override {
-    return !failRemoves && std::erase_if(entries, [&](const Entry& e) { return EqualsAsciiNoCase(e.path, path); }) > 0;
+  Removal RemoveFile(std::string_view path) override {
+    if (failRemoves) return Removal::ReadOnly;
+    std::erase_if(entries, [&](const Entry& e) { return EqualsAsciiNoCase(e.path, path); });
+    return Removal::Removed;
   }
   std::optional<FileStamp> StampOf(std::string_view path) override {
     const Entry* e = Find(path);
@@ -61,7 +65,8 @@ class MemoryFileSystem final : public FileSystem {
 
   std::vector<Entry> entries;
   std::vector<std::string> failWrites;  // paths (exact case) whose writes fail
-  bool failRemoves = false;             // no file can be removed
+  bool failRemoves = false;             // no file can be removed: each is read-only
+  std::string throwOnRead;              // a path whose read fails unexpectedly
   std::vector<std::string> writes;
   uint64_t clock = 0;
 };

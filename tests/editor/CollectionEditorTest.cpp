@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <stdexcept>
 
 #include "collections/CollectionFile.h"
 #include "editor/CollectionEditor.h"
@@ -98,9 +99,12 @@ TEST(ChooseCopyName, FreeNameBesideDifferentPictures) {
 }
 
 // An images directory in memory, letter case ignored as Windows does; records what the editor did to it.
+// The user stops the pick while it copies onto stopOn; a copy onto throwOn fails unexpectedly.
 struct FakeDisk final : AddFilesPlatform {
   std::map<std::string, std::string> files;  // lower-case path -> content
   std::vector<std::string> log;
+  std::string stopOn, throwOn;
+  bool stopped = false;
   std::string LowerCase(std::string_view name) override { return AsciiLower(name); }
   Existing Probe(std::string_view source, std::string_view destination) override {
     const auto there = files.find(AsciiLower(destination));
@@ -110,9 +114,12 @@ struct FakeDisk final : AddFilesPlatform {
   }
   bool Copy(std::string_view source, std::string_view destination) override {
     log.push_back("copy " + std::string(destination));
+    if (destination == throwOn) throw std::runtime_error("the disk is gone");
+    if (destination == stopOn) return !(stopped = true);
     return !destination.starts_with("R:") && !files.contains(AsciiLower(destination)) &&
            (files[AsciiLower(destination)] = files[AsciiLower(source)], true);
   }
+  bool Stopped() override { return stopped; }
   void CopiesStarting(std::string_view, size_t) override { log.push_back("start"); }
   void Copied(size_t done, size_t files) override { log.push_back(std::to_string(done) + "/" + std::to_string(files)); }
   void CopiesDone() override { log.push_back("done"); }
@@ -121,11 +128,13 @@ struct FakeDisk final : AddFilesPlatform {
 // Catches a name listed as picked instead of in lower case, copies made with the box cleared or no
 // directory, the label shown without copies or not told how far they have come, a different picture overwritten, a copy onto itself, a
 // failed copy that loses its name or is told per file, a "^" name listed as it is, a name listed again
-// that a stored entry has in another letter case, and files beyond the 513th added or copied.
+// that a stored entry has in another letter case, and files beyond the 513th added or copied; the pick
+// going on after a stop, or listing the file whose copy it cut short; and a pick that fails on the way not
+// ending its copies (the names copied so far would not show).
 TEST(AddPickedFiles, ListsAndCopiesOnlyWhatItShould) {
   using C = std::vector<int32_t>;
   const PickedFiles fromPhotos{"C:\\Photos", {"Beach.JPG", "rock^roll.jpg", "Sea.jpg"}};
-  const struct { const char* what; std::string dir; bool ticked; PickedFiles picked; Names list, log; C messages; } rows[] = {
+  const struct { const char* what; std::string dir; bool ticked; PickedFiles picked; Names list, log; C messages; std::string stopOn = {}, throwOn = {}; } rows[] = {
       {"copying", "C:\\Pic", true, fromPhotos, {"beach (2).jpg", "rock_roll.jpg", "sea.jpg"},
        {"start", "copy C:\\Pic\\Beach (2).JPG", "1/3", "copy C:\\Pic\\rock_roll.jpg", "2/3", "3/3", "done"}, {}},
       {"box cleared", "C:\\Pic", false, fromPhotos, {"beach.jpg", "sea.jpg"}, {}, {-112}},
@@ -133,6 +142,12 @@ TEST(AddPickedFiles, ListsAndCopiesOnlyWhatItShould) {
       {"from the images directory", "C:\\Pic", true, {"C:\\Pic", {"beach.jpg"}}, {"beach.jpg"}, {"start", "1/1", "done"}, {}},
       {"read-only", "R:\\", true, {"C:\\Photos", {"Sea.jpg", "rock^roll.jpg"}}, {"sea.jpg", "rock_roll.jpg"},
        {"start", "copy R:\\Sea.jpg", "1/2", "copy R:\\rock_roll.jpg", "2/2", "done"}, {-109}},
+      {"stopped while copying", "C:\\Pic", true, fromPhotos, {"beach (2).jpg"},
+       {"start", "copy C:\\Pic\\Beach (2).JPG", "1/3", "copy C:\\Pic\\rock_roll.jpg", "3/3", "done"}, {},
+       "C:\\Pic\\rock_roll.jpg"},
+      {"failing", "C:\\Pic", true, fromPhotos, {"beach (2).jpg", "rock_roll.jpg"},
+       {"start", "copy C:\\Pic\\Beach (2).JPG", "1/3", "copy C:\\Pic\\rock_roll.jpg", "done"}, {}, "",
+       "C:\\Pic\\rock_roll.jpg"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -140,8 +155,14 @@ TEST(AddPickedFiles, ListsAndCopiesOnlyWhatItShould) {
     disk.files = {{"c:\\photos\\beach.jpg", "sand"}, {"c:\\photos\\rock^roll.jpg", "rock"},
                   {"c:\\photos\\sea.jpg", "waves"},  {"c:\\pic\\beach.jpg", "other sand"},
                   {"c:\\pic\\sea.jpg", "waves"}};
+    disk.stopOn = row.stopOn, disk.throwOn = row.throwOn;
     Names list;
-    const AddFilesOutcome outcome = AddPickedFiles(list, row.picked, row.dir, row.ticked, disk);
+    AddFilesOutcome outcome;
+    if (row.throwOn.empty()) {
+      outcome = AddPickedFiles(list, row.picked, row.dir, row.ticked, disk);
+    } else {
+      EXPECT_ANY_THROW(AddPickedFiles(list, row.picked, row.dir, row.ticked, disk));
+    }
     EXPECT_EQ(list, row.list);
     EXPECT_EQ(disk.log, row.log);
     EXPECT_EQ(outcome.Messages(), row.messages);

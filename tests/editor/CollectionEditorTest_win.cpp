@@ -5,7 +5,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "editor/CollectionEditor.h"
@@ -193,6 +195,39 @@ TEST_F(EditorTest, CreateModeAddFilesWithAndWithoutCopies) {
       EXPECT_EQ(images.Read(name).value_or("-"), ticked ? bytes : "-");
   }
   ::UnhookWindowsHookEx(hook);
+}
+
+// Catches a stop not heeded while a large file is compared with its namesake in the images directory or
+// copied there: a file whose comparison it cut short listed (the comparison ran on to its end, the windows
+// unpainted and the stop unseen), a copy it cut short left on disk in part or listed, the files after it
+// copied; by Escape (comparing) and by the stop button (copying).
+TEST_F(EditorTest, AStopKeepsWhatWasCopiedAndNoPartOfTheRest) {
+  test::TempDir photos;
+  const auto large = [](const test::TempDir& dir) {  // 2 GB of zeros that take no room on the disk
+    dir.Write(L"big.jpg", ""), std::filesystem::resize_file(std::filesystem::path(dir.File(L"big.jpg")), 1ull << 31);
+  };
+  photos.Write(L"a.jpg", "small"), photos.Write(L"c.jpg", "after"), large(photos);
+  picker.result = photos.path() + L'\0' + L"a.jpg" + L'\0' + L"big.jpg" + L'\0' + L"c.jpg";
+  for (bool comparing : {true, false}) {
+    test::TempDir images;
+    if (comparing) large(images);
+    std::thread user;
+    Run(images.Utf8(), -1, {[&](HWND dialog) {
+      user = std::thread([&, dialog] {  // once a.jpg is there big.jpg is compared; once big.jpg is, copied
+        ASSERT_TRUE(test::WaitUntil([&] { return images.Exists(comparing ? L"a.jpg" : L"big.jpg"); }, 10000));
+        const PixelRect stop = test::RectOf(::GetDlgItem(dialog, btnStop));
+        if (comparing) ::keybd_event(VK_ESCAPE, 0, 0, 0), ::keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+        if (!comparing)
+          test::Xdotool(L"mousemove " + std::to_wstring((stop.left + stop.right) / 2) + L" " +
+                        std::to_wstring((stop.top + stop.bottom) / 2) + L" click 1");
+      });
+      Type(dialog, txtName, "Big"), Click(dialog, btnAdd), Click(dialog, btnSave);
+    }});
+    user.join();
+    EXPECT_EQ(Listed(), Names{"a.jpg"}) << comparing;
+    EXPECT_EQ(images.Read(L"a.jpg").value_or("") + (images.Exists(L"c.jpg") ? " c.jpg" : ""), "small");
+    EXPECT_EQ(images.Exists(L"big.jpg"), comparing) << "a part of big.jpg was left";
+  }
 }
 
 }  // namespace

@@ -176,8 +176,8 @@ TEST(SetupDialog, CancelAfterCreateAndEditWritesNothing) {
 
 // Catches the directory check run when the user only switched to another window (a half-typed path would
 // empty the list and lose the work) or not run before a button acts (Delete or OK through its access key
-// taking the directory typed over), a relative path kept relative (the show, started elsewhere, would not
-// find it), a deletion not asked under its title, waiting for OK or leaving the row's file, no current row
+// taking the directory typed over), a relative path kept relative, also "\PICS" and "C:PICS" (the show,
+// started elsewhere, would not find it), a deletion not asked under its title, waiting for OK or leaving the row's file, no current row
 // after it, a horizontal scroll bar under a long list, a failing handler closing the dialog instead of
 // telling the user; a directory without collections keeping the old rows or Edit and Delete; and OK then
 // storing settings instead of showing -104 and closing.
@@ -207,9 +207,12 @@ TEST(SetupDialog, TheBoxIsCheckedWhenTheUserMovesOnAndBeforeAButtonActs) {
     EXPECT_FALSE(::GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL);
     Click(dialog, btnCreate);  // the editor fails
     EXPECT_TRUE(::IsWindowVisible(dialog));
-    for (const auto& [typed, rows] : {std::pair(empty.path(), ""), {p.images.path(), "Trips - own photos+ Work- "}}) {
+    // Typed relative to the current drive ("\PICS") and to a drive's current directory ("C:PICS").
+    for (const auto& [typed, full, rows] :
+         {std::tuple(empty.path().substr(2), empty.path(), ""),
+          {L"C:" + p.images.path().substr(parent.size() + 1), p.images.path(), "Trips - own photos+ Work- "}}) {
       TypeDir(dialog, typed);
-      EXPECT_EQ(RowsOf(dialog), rows);
+      EXPECT_EQ(TextOf(dialog, txtDir) + "|" + RowsOf(dialog), Narrow(full) + "|" + rows);
       EXPECT_EQ(test::Enabled(dialog, btnEdit) && test::Enabled(dialog, btnDelete), *rows != 0);
     }
     TypeDir(dialog, empty.path(), false);
@@ -265,8 +268,8 @@ TEST(Browser, OpensTheNearestDirectoryAndOkYieldsTheOpenOneInUpperCase) {
 }
 
 // The first use, on a machine where nothing is stored and the images directory does not exist yet.
-// Catches "/C" not opening with the -102 notice, the second click of a double click on the editor's
-// Cancel pressing the settings dialog's Cancel beneath it, a picture from another folder not copied
+// Catches "/C" not opening with the -102 notice, the second click of a double click on the file-open
+// dialog's Open pressing the editor's Cancel beneath it, a picture from another folder not copied
 // because the images directory is not there yet, OK not writing the collection the editor handed back or
 // the directory, and the program staying after the dialog closes. (The show plays such a directory in
 // its own end-to-end test.)
@@ -298,25 +301,22 @@ TEST(ConfigureSwitch, FirstUseMakesACollectionThatTheShowPlays) {
 
   press(::GetDlgItem(dialog, btnCreate));
   HWND editor = window(L"Create Image Collection");
-  RECT mine{}, beneath{}, both{};
-  ::GetWindowRect(::GetDlgItem(editor, collection::btnCancel), &mine);
-  ::GetWindowRect(::GetDlgItem(dialog, btnCancel), &beneath);
-  ASSERT_TRUE(::IntersectRect(&both, &mine, &beneath)) << "the two Cancel buttons no longer overlap";
-  ASSERT_TRUE(test::Xdotool(L"mousemove " + std::to_wstring((both.left + both.right) / 2) + L" " +
-                            std::to_wstring((both.top + both.bottom) / 2) + L" click --repeat 2 --delay 80 1"));
-  ASSERT_TRUE(closes(editor));
-  ::Sleep(500);
-  ASSERT_TRUE(::IsWindowVisible(dialog)) << "the double click's second press reached the dialog beneath";
-
-  press(::GetDlgItem(dialog, btnCreate));
-  editor = window(L"Create Image Collection");
   ::SendDlgItemMessageW(editor, collection::txtName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Trip"));
   press(::GetDlgItem(editor, collection::btnAdd));
   HWND picker = window(L"Add Image Files");
   ::SendMessageW(test::FileNameBox(picker), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(photos.File(L"Beach.BMP").c_str()));
-  press(::GetDlgItem(picker, IDOK));
+  // Open double-clicked, moved to where the editor's Cancel lies beneath it.
+  RECT cancel{}, open{}, picked{};
+  ::GetWindowRect(::GetDlgItem(editor, collection::btnCancel), &cancel), ::GetWindowRect(picker, &picked);
+  ::GetWindowRect(::GetDlgItem(picker, IDOK), &open);
+  ::SetWindowPos(picker, nullptr, picked.left + (cancel.left + cancel.right - open.left - open.right) / 2,
+                 picked.top + (cancel.top + cancel.bottom - open.top - open.bottom) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ASSERT_TRUE(test::Xdotool(L"mousemove " + std::to_wstring((cancel.left + cancel.right) / 2) + L" " +
+                            std::to_wstring((cancel.top + cancel.bottom) / 2) + L" click --repeat 2 --delay 80 1"));
   HWND list = ::GetDlgItem(editor, collection::lstFiles);
   ASSERT_TRUE(test::WaitUntil([&] { return ::SendMessageW(list, LB_GETCOUNT, 0, 0) == 1; }, 10000));
+  ::Sleep(500);
+  ASSERT_TRUE(::IsWindowVisible(editor)) << "the double click's second press reached the editor beneath";
   EXPECT_EQ(test::VisibleWindowsOf(configure.id()).size(), 2u) << "a message came with the copy";
   press(::GetDlgItem(editor, collection::btnSave));
   ASSERT_TRUE(closes(editor));

@@ -2,6 +2,7 @@
 // collection list operations with a fake editor and question, and the directory browser's rows.
 #include <gtest/gtest.h>
 
+#include <map>
 
 #include "setup/CollectionList.h"
 #include "setup/DirectoryBrowser.h"
@@ -63,20 +64,20 @@ TEST(CollectionList, CreateAppendsATickedRowUnlessCancelledOrFull) {
   Dialog d("AB");
   d.exchange.Name = "Old", d.exchange.FileName = "Old.IC1", d.exchange.Kept.info = "note\r\n";
   int opened = -2;
-  EXPECT_EQ(CreateCollection(d.Table(), d, d.exchange, [&](int slot) { opened = slot; }), ListChange::Cancelled);
+  EXPECT_EQ(CreateCollection(d.Table(), d, d.exchange, [&](int slot) { return opened = slot, true; }), ListChange::Cancelled);
   EXPECT_EQ(d.State() + " opened " + std::to_string(opened), "A B |A B |0 opened -1");
-  const auto editor = [&](int) { d.exchange.Name = "New", d.exchange.Copyright = "me", d.exchange.Comment = "c"; };
+  const auto editor = [&](int) { return d.exchange.Name = "New", d.exchange.Copyright = "me", d.exchange.Comment = "c", true; };
   EXPECT_EQ(CreateCollection(d.Table(), d, d.exchange, editor), ListChange::Done);
   EXPECT_EQ(d.State() + d.slots[2].FileName + d.slots[2].Kept.info, "A B New |A B New - me+ |2");
   d.count = kCollectionSlots;
-  EXPECT_EQ(CreateCollection(d.Table(), d, d.exchange, [](int) { ADD_FAILURE() << "editor opened"; }),
+  EXPECT_EQ(CreateCollection(d.Table(), d, d.exchange, [](int) { return ADD_FAILURE() << "editor opened", true; }),
             ListChange::TableFull);
   EXPECT_EQ(d.count, kCollectionSlots);
 }
 
 // Catches an edited row moved to the end or left with its old text, the slot's kept lines or images
-// past the count lost on the way through the editor, a cancelled edit changing the slot, and Edit
-// acting when no row is current.
+// past the count lost on the way through the editor, a cancelled edit, or an editor that failed while
+// loading, changing the slot or ticking its row, and Edit acting when no row is current.
 TEST(CollectionList, EditKeepsTheRowsPlaceAndCancelKeepsTheSlot) {
   Dialog d("ABCDE");
   d.slots[2].Kept.info = "note\r\n";
@@ -84,22 +85,24 @@ TEST(CollectionList, EditKeepsTheRowsPlaceAndCancelKeepsTheSlot) {
   d.SetCurrent(2);
   int opened = -2;
   EXPECT_EQ(EditCollection(d.Table(), d, d.exchange,
-                           [&](int slot) { opened = slot, d.exchange.Comment = "changed", d.exchange.Name.clear(); }),
+                           [&](int slot) { return opened = slot, d.exchange.Comment = "changed", d.exchange.Name.clear(), true; }),
             ListChange::Cancelled);
   EXPECT_EQ(std::pair(opened, d.slots[2].Comment), std::pair(2, std::string()));
+  EXPECT_EQ(EditCollection(d.Table(), d, d.exchange, [](int) { return false; }), ListChange::Cancelled);
+  EXPECT_EQ(d.State(), "A B C D E |A B C D E |2");
   d.exchange.Images[1].File = "stale.jpg";
   const auto editor = [&](int) {
     const CollectionInfo& e = d.exchange;
     EXPECT_EQ(e.Name + "|" + e.Images[0].File + "|" + e.Images[1].File + "|" + e.Kept.info,
               "C|a.jpg|stale.jpg|note\r\n");
-    d.exchange.Name = "Renamed", d.exchange.Copyright = "me";
+    return d.exchange.Name = "Renamed", d.exchange.Copyright = "me", true;
   };
   EXPECT_EQ(EditCollection(d.Table(), d, d.exchange, editor), ListChange::Done);
   // The file it was read from stays, for a later delete or save.
   EXPECT_EQ(d.State() + " " + d.slots[2].FileName + "|" + d.slots[2].Kept.info,
             "A B Renamed D E |A B Renamed - me+ D E |2 C.IC1|note\r\n");
   d.SetCurrent(-1);
-  EXPECT_EQ(EditCollection(d.Table(), d, d.exchange, [](int) { ADD_FAILURE() << "editor opened"; }),
+  EXPECT_EQ(EditCollection(d.Table(), d, d.exchange, [](int) { return ADD_FAILURE() << "editor opened", true; }),
             ListChange::NoRow);
 }
 
@@ -107,7 +110,7 @@ TEST(CollectionList, EditKeepsTheRowsPlaceAndCancelKeepsTheSlot) {
 struct DeleteSetup {
   Dialog d{"ABC"};
   test::MemoryFileSystem fs;
-  CollectionScan scan{"C:\\P", {"A.IC1", "B.IC1", "C.IC1", "?.IC1"}, {}};
+  CollectionScan scan{"C:\\P", {"A.IC1", "B.IC1", "C.IC1", "?.IC1"}, {}, {}};
   CollectionFiles Where() { return {fs, "C:\\P", scan}; }
   DeleteSetup() {
     for (const char* name : {"A.IC1", "B.IC1", "C.IC1", "B.IC1.bak"}) fs.Add(std::string("C:\\P\\") + name, name);
@@ -173,41 +176,95 @@ TEST(CollectionList, DeleteAsksFirstAndRemovesTheRowTheSlotAndOnlyTheFileTheScan
   EXPECT_EQ(DeleteCollection(empty.Table(), empty, s.Where(), asks), ListChange::NoRow);
 }
 
-// Catches a trailing separator kept, a case-only change rescanning, and a file, a pattern or an empty
-// text taken for a directory.
-TEST(DirectoryCheck, DecidesFromTheTextAndTheDirectoriesThatExist) {
-  const auto isDirectory = [](std::string_view p) { return p == "C:\\PICS" || p == "C:" || p == "C:\\P*"; };
+// Catches a trailing separator kept, a change of letter case or of a trailing "\" rescanning (the
+// collections made in the dialog would be lost), a relative path, "\PICS" or "D:PICS" kept or compared as
+// typed, a bare drive taken for its current directory, and a file, a pattern or an empty text taken for a
+// directory; and a rescan that fills the table in place, or changes the images directory, the scan's record
+// or the checked text before it has ended (a scan that fails on the way must leave the old list, and
+// leaving the box again must try again).
+TEST(DirectoryCheck, DecidesFromTheTextAndRescansAllOrNothing) {
+  const auto isDirectory = [](std::string_view p) {
+    return p == "C:\\PICS" || p == "C:" || p == "C:\\P*" || p == "D:\\DCUR\\PICS" || p == "D:\\BAD";
+  };
+  const auto fullPath = [](std::string_view p) {  // the current directory is C:\CUR, and D:'s D:\DCUR
+    const std::string s(p);
+    return s == "D:PICS" ? "D:\\DCUR\\PICS" : s == "C:" ? "C:\\CUR" : s.find(':') != s.npos ? s : (s[0] == '\\' ? "C:" : "C:\\CUR\\") + s;
+  };
   const struct { const char *text, *before; DirectoryCheck::Result result; const char* after; } rows[] = {
       {"c:\\pics", "C:\\PICS", DirectoryCheck::Unchanged, "c:\\pics"},
+      {"c:\\pics\\", "C:\\PICS", DirectoryCheck::Unchanged, "c:\\pics\\"},
+      {"C:\\PICS", "C:\\PICS\\", DirectoryCheck::Unchanged, "C:\\PICS"},
+      {"pics", "C:\\CUR\\PICS", DirectoryCheck::Unchanged, "pics"},
       {"C:\\PICS\\", "C:\\OTHER", DirectoryCheck::Found, "C:\\PICS"},
-      {"C:\\PICS", "C:\\PICS\\", DirectoryCheck::Found, "C:\\PICS"},
+      {"\\PICS", "C:\\OTHER", DirectoryCheck::Found, "C:\\PICS"},
+      {"D:PICS", "C:\\PICS", DirectoryCheck::Found, "D:\\DCUR\\PICS"},
       {"C:\\", "", DirectoryCheck::Found, "C:"},  // also a root loses its separator: paths append one
-      {"C:\\NONE", "C:\\PICS", DirectoryCheck::NotFound, "C:\\NONE"},
+      {"C:", "C:\\PICS", DirectoryCheck::Found, "C:"},
+      {"C:\\NONE\\", "C:\\PICS", DirectoryCheck::NotFound, "C:\\NONE"},
       {"C:\\P*", "C:\\PICS", DirectoryCheck::NotFound, "C:\\P*"},
       {"", "C:\\PICS", DirectoryCheck::NotFound, ""},
   };
+  const DirectoryRules rules{AsciiUpper, fullPath, isDirectory};
   for (const auto& row : rows) {
-    const DirectoryCheck check = CheckDirectory(row.text, row.before, AsciiUpper, isDirectory);
+    const DirectoryCheck check = CheckDirectory(row.text, row.before, rules);
     EXPECT_EQ(std::pair(check.result, check.text), std::pair(row.result, std::string(row.after))) << row.text;
   }
+  Dialog d("AB");
+  std::string dir = "C:\\OLD", atFocus = dir;
+  CollectionScan scan{dir, {}, {}, {}};
+  ListedDirectory listed{dir, atFocus, d.Table(), scan};
+  test::MemoryFileSystem fs;
+  fs.Add("D:\\BAD\\0.IC1"), fs.Add("D:\\BAD\\a.IC1"), fs.throwOnRead = "D:\\BAD\\a.IC1";
+  const Windows1252CodePage cp;
+  EXPECT_ANY_THROW(LeaveDirectoryBox("D:\\BAD", listed, rules, {fs, cp}));
+  EXPECT_EQ(dir + "|" + atFocus + "|" + scan.directory + "|" + d.slots[0].Name + std::to_string(d.count),
+            "C:\\OLD|C:\\OLD|C:\\OLD|A2");
+  fs.throwOnRead.clear();
+  EXPECT_EQ(LeaveDirectoryBox("D:\\BAD", listed, rules, {fs, cp}).text + "|" + dir + "|" + d.slots[0].Name +
+                std::to_string(d.count), "D:\\BAD|D:\\BAD|02");
 }
 
-// Catches ticks not reaching InUse slot by slot, an empty box not falling back to C:\PICTAVO (or being
-// created), the typed case of the directory lost; and the detail of what was not saved listing every failure
-// (the dialog would grow off the screen) or miscounting the rest.
-TEST(SetupChoices, OkStoresTheControlsIntoSettingsAndTableAndTheNotSavedDetailStaysShort) {
-  Dialog d("AB");
-  d.slots[0].InUse = true;
-  Settings settings;
-  SetupChoices choices{90, true, true, {false, true}, "d:\\Pics"};
-  EXPECT_TRUE(StoreSetupChoices(choices, settings, d.Table()));
-  EXPECT_EQ(std::tuple(settings.delaySeconds, settings.random, settings.useAll, settings.imagesDir, d.slots[0].InUse,
-                       d.slots[1].InUse),
-            std::tuple(90, true, true, "d:\\Pics", false, true));
+// Settings in memory; every write fails while `failing`.
+struct Store final : SettingsStore {
+  std::map<std::string, std::string, std::less<>> values{{"ImagesDir", "C:\\OLD"}};
+  bool failing = false;
+  std::string Read(std::string_view key) const override { return values.contains(key) ? values.find(key)->second : ""; }
+  bool Write(std::string_view key, std::string_view value) override { return !failing && (values[std::string(key)] = value, true); }
+};
 
-  choices.dirText.clear();
-  EXPECT_FALSE(StoreSetupChoices(choices, settings, d.Table()));
-  EXPECT_EQ(settings.imagesDir, "C:\\PICTAVO");
+// Catches ticks not reaching InUse slot by slot, an empty box not falling back to C:\PICTAVO (or being
+// created), the typed case of the directory lost; OK storing the settings before the collections (a
+// collection that cannot be written would leave the stored directory naming where it is not), closing as
+// if all went well when a renamed collection's old file stayed (the show would play it twice; the message
+// must name it, and the next OK try it again) or the settings could not be stored, and the process's
+// settings taking what was not stored; and the detail of what was not saved listing every failure (the
+// dialog would grow off the screen) or miscounting the rest.
+TEST(SetupChoices, OkStoresTheCollectionsThenTheSettingsAndTellsWhatWasNot) {
+  DeleteSetup s;
+  s.d.slots[0].Name = "Sea";
+  const Windows1252CodePage cp;
+  const CollectionIo io{s.fs, cp};
+  Store store;
+  std::string made;
+  SetupStores stores{store, io, s.scan, [&](const std::string& directory) { made = directory; }};
+  Settings settings{5, false, false, "C:\\OLD"};
+  // "message, the process's delay and directory, the stored directory, the directory made"
+  const auto ok = [&](const char* dirText) {
+    const SaveOutcome o = SaveSetupChoices({90, true, true, {false, true, true}, dirText}, settings, s.d.Table(), stores);
+    return std::to_string(o.message) + " " + std::to_string(settings.delaySeconds) + " " + settings.imagesDir + " " +
+           store.Read("ImagesDir") + " " + made + (o.detail.find("\"A.IC1\" of a renamed collection could not be removed: it is read-only.") != std::string::npos ? " A.IC1" : "");
+  };
+  s.fs.failRemoves = true;
+  EXPECT_EQ(ok("c:\\p"), "-115 5 C:\\OLD C:\\OLD c:\\p A.IC1");
+  s.fs.failRemoves = false, s.fs.failWrites = {"c:\\p\\B.IC1"};
+  EXPECT_EQ(ok("c:\\p"), "-111 5 C:\\OLD C:\\OLD c:\\p");
+  s.fs.failWrites.clear(), store.failing = true;
+  EXPECT_EQ(ok("c:\\p"), "-114 5 C:\\OLD C:\\OLD c:\\p");
+  store.failing = false;
+  EXPECT_EQ(ok("c:\\p"), "0 90 c:\\p c:\\p c:\\p");
+  EXPECT_TRUE(!s.d.slots[0].InUse && s.d.slots[1].InUse && !s.fs.Find("C:\\P\\A.IC1"));
+  made.clear();
+  EXPECT_EQ(ok(""), "0 90 C:\\PICTAVO C:\\PICTAVO ");
 
   Dialog seven("0123456");
   SaveResult result;

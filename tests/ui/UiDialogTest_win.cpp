@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -142,6 +143,18 @@ TEST(AboutBox, PictureBesideItsOwnerOrCentredAndPlainBoxWithoutThePicture) {
     }});
     ShowAbout(owner.hwnd);
   }
+}
+
+// Catches a dialog that fails while loading closing without a word, or telling it with no owner (the owner
+// would take input meanwhile).
+TEST(Form, ALoadThatFailsIsToldOverTheOwner) {
+  struct Failing final : Form {
+    Failing() : Form(MessageFormSpec()) {}
+    void Form_Load() override { throw std::runtime_error("cannot load"); }
+  } failing;
+  const test::OwnerWindow owner = Owner(700);
+  DialogDriver driver(owner.hwnd, {test::Answer(message::kUnexpected)});
+  EXPECT_EQ(failing.ShowModal(owner.hwnd), -1);
 }
 
 }  // namespace
