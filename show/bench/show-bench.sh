@@ -82,7 +82,8 @@ if [ -n "${SHOW_BENCH_BEFORE:-}" ]; then
           -DCMAKE_TOOLCHAIN_FILE="$tree/src/cmake/mingw-$arch.cmake" -DPICTAVO_DEPS_DIR="$src/.deps" >/dev/null
     cmake --build "$tree/build" --target Pictavo pictavo_show_bench >/dev/null
   fi
-  before_prog="$tree/build/bin/Pictavo.scr"
+  mkdir -p "$tree/program"; cp "$tree/build/bin/Pictavo.scr" "$tree/program/"  # without the splash beside it
+  before_prog="$tree/program/Pictavo.scr"
   before_bench=$(find "$tree/build" -name pictavo_show_bench.exe | head -n 1)
 fi
 
